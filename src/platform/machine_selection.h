@@ -25,6 +25,9 @@
 //   fault short N SECTOR             a read of drive N that covers SECTOR succeeds but
 //                                    stops short where SECTOR begins
 //   fault write N CODE               every write to drive N fails with error CODE
+//   host NAME ADDRESS:PORT           HTTP connections to NAME go to ADDRESS:PORT
+//                                    instead (tests point the update host at a
+//                                    server of their own on 127.0.0.1)
 //
 // A read that runs past the end of an image delivers the bytes that exist and
 // reports success with the shorter count, as a disk read past its end does.
@@ -50,5 +53,9 @@ struct Observations {
     std::vector<std::string> driverRequests;    // DeviceIoControl on the 9x driver: "code drive lba count"
 };
 Observations& CurrentObservations();
+
+// Where the current machine sends HTTP connections for `host`: "ADDRESS:PORT"
+// from a `host` line, or empty to resolve the name as usual.
+std::string HostOverride(const std::string& host);
 
 }  // namespace platform
