@@ -63,6 +63,8 @@ private:
     void ReadIntoBlockBuf(std::uint32_t firstSector);
     void DeriveLayout(bool directoryFound);
     std::uint32_t FallbackFatSize(bool directoryFound) const;
+    void DropClusterSizeThatMissesTheDirectory();
+    std::int64_t RootSectorsAfterSecondCopy() const;
 
     RepairState& state_;
     RepairHost& host_;
