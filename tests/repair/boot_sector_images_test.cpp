@@ -28,8 +28,11 @@ std::vector<std::uint8_t> Bytes(const SectorImage& image, std::size_t offset, st
 // Offsets of every byte that a builder sets; all others must stay 0.
 void ExpectZeroOutside(const SectorImage& image, const std::set<std::size_t>& set)
 {
-    for (std::size_t i = 0; i < image.size(); ++i)
-        if (!set.contains(i)) EXPECT_EQ(image[i], 0) << "byte " << i;
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        if (!set.contains(i)) {
+            EXPECT_EQ(image[i], 0) << "byte " << i;
+        }
+    }
 }
 
 std::set<std::size_t> Range(std::initializer_list<std::pair<std::size_t, std::size_t>> spans)
