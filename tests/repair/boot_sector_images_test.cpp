@@ -105,12 +105,6 @@ TEST(BootSectorImages, LabelsContinueThroughTheRunAndFat16BuildsDrawNone)
     EXPECT_EQ(Bytes(fat16, 43, 11), std::vector<std::uint8_t>(11, 0));
 }
 
-TEST(BootSectorImages, LabelBytesStayBelow255)
-{
-    LabelGenerator labels;
-    for (int i = 0; i < 100000; ++i) ASSERT_LT(labels.Draw(255), 255u);
-}
-
 TEST(BootSectorImages, WideValuesKeepTheirLowBits)
 {
     SectorImage fat16{};

@@ -128,17 +128,6 @@ TEST_F(DotEntries, FatOnlyProgramInspectsEightySectors)
     EXPECT_EQ(state.Layout.DirSector, 79u);
 }
 
-TEST_F(DotEntries, FatOnlyProgramKeepsEarlierValuesWithoutAFind)
-{
-    state.Layout.SectorsPerCluster = 8;
-    state.Layout.DirSector = 5000;
-    state.Layout.DirClusterOffset = 4000;
-    EXPECT_FALSE(Find(Fat32OnlyProfile, 0));
-    EXPECT_EQ(state.Layout.SectorsPerCluster, 8u);
-    EXPECT_EQ(state.Layout.DirSector, 5000u);
-    EXPECT_EQ(state.Layout.DirClusterOffset, 4000);
-}
-
 TEST_F(DotEntries, SectorsPastTheLastSectorNumberAreNotInspected)
 {
     // Sector 2^32 − 1 is sector 9 of this Block; a pair in sector 10 would
