@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <mutex>
-#include <new>
 
 #include "platform/machine_selection.h"
 
@@ -12,7 +11,7 @@ namespace update {
 
 namespace {
 
-// The request of the original client, header for header.
+// The request the update server is sent, header for header.
 constexpr const char* kAccept = "Accept: text/html, */*";
 constexpr const char* kContentType = "Content-Type: text/html";
 constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
@@ -47,7 +46,7 @@ size_t Receive(char* data, size_t size, size_t count, void* user) {
     if (bytes > reception->limit - reception->body.size()) return 0;
     try {
         reception->body.append(data, bytes);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // out of memory: give up the download, not the program
         return 0;
     }
     return bytes;
