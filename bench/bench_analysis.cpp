@@ -38,6 +38,7 @@ using Clock = std::chrono::steady_clock;
 class QuietHost : public repair::RepairHost {
 public:
     void ShowBusyPanel() override {}
+    void HideBusyPanel() override {}
     void ProcessMessages() override {}
     void ShowMessage(const std::string& text) override { std::printf("notice: %s\n", text.c_str()); }
     void ShowInformation(const std::string&) override {}

@@ -57,6 +57,11 @@ public:
     // type, which is then in FatType ("FAT16" or "FAT32").
     bool DetectFatType(std::uint32_t sector);
 
+    // What the FAT starts that the last FAT search took for the two copies
+    // say about the FAT width: their kind when both copies were found and
+    // agree or only one was found, None when none was found or they disagree.
+    FatStartKind FatStartSignature() const;
+
 private:
     FatStartKind ReadFatStartKind(std::uint32_t sector);
     void ReadIntoSectorBuf(std::uint32_t sector);
@@ -69,7 +74,8 @@ private:
     RepairState& state_;
     RepairHost& host_;
     const AnalysisProfile& profile_;
-    // Kind of the FAT start that the last FAT search took for the second copy.
+    // Kinds of the FAT starts that the last FAT search took for the copies.
+    FatStartKind firstCopyKind_ = FatStartKind::None;
     FatStartKind secondCopyKind_ = FatStartKind::None;
 };
 

@@ -40,6 +40,7 @@ FatSearchEnd Analysis::FindFats()
     VolumeLayout& layout = state_.Layout;
     layout.Fat1Offset = 0;
     layout.Fat2Offset = 0;
+    firstCopyKind_ = FatStartKind::None;
     secondCopyKind_ = FatStartKind::None;
     unsigned finds = 0;
 
@@ -52,6 +53,7 @@ FatSearchEnd Analysis::FindFats()
                 // The last find in each range counts.
                 if (offset < profile_.secondCopyFirstOffset) {
                     layout.Fat1Offset = offset;
+                    firstCopyKind_ = kind;
                 } else {
                     layout.Fat2Offset = offset;
                     secondCopyKind_ = kind;
@@ -68,6 +70,16 @@ FatSearchEnd Analysis::FindFats()
 
     if (profile_.noticeWithoutFirstCopy && layout.Fat1Offset == 0) host_.ShowMessage(texts::FileSystemDamaged);
     return FatSearchEnd::Scanned;
+}
+
+FatStartKind Analysis::FatStartSignature() const
+{
+    // A find at offset 0 is no first copy (Fat1Offset stays 0), so its kind
+    // does not count either.
+    const FatStartKind first = state_.Layout.Fat1Offset != 0 ? firstCopyKind_ : FatStartKind::None;
+    if (first == FatStartKind::None) return secondCopyKind_;
+    if (secondCopyKind_ == FatStartKind::None || secondCopyKind_ == first) return first;
+    return FatStartKind::None;
 }
 
 }  // namespace repair

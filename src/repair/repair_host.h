@@ -15,6 +15,8 @@ public:
     // Makes the busy panel (animated picture and "正在分析中！请稍后！") visible.
     // The analysis never hides it; the repair command does when it finishes.
     virtual void ShowBusyPanel() = 0;
+    // Hides the busy panel again, right before a repair's last message.
+    virtual void HideBusyPanel() = 0;
     // Dispatches every window message waiting for the GUI thread and returns
     // when none is left, so the window paints and the timer runs during a scan.
     virtual void ProcessMessages() = 0;

@@ -14,6 +14,7 @@ namespace repair::testing {
 class RecordingHost : public RepairHost {
 public:
     void ShowBusyPanel() override { events.push_back("busy"); }
+    void HideBusyPanel() override { events.push_back("busy hidden"); }
     void ProcessMessages() override { ++messagesProcessed; }
     void ShowMessage(const std::string& text) override { events.push_back("message: " + text); }
     void ShowInformation(const std::string& text) override { events.push_back("information: " + text); }

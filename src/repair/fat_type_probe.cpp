@@ -1,0 +1,25 @@
+#include "repair/fat_type_probe.h"
+
+namespace repair {
+
+void ProbeFatType(Analysis& analysis, VolumeLayout& layout)
+{
+    // The FAT search leaves offsets only within sectors it could address, so
+    // these sums stay within 32 bits.
+    const std::uint64_t first = std::uint64_t{layout.VolumeStart} + layout.Fat1Offset;
+    const std::uint64_t last = std::uint64_t{layout.VolumeStart} + layout.Fat2Offset;
+    for (std::uint64_t sector = first; sector <= last && sector <= LastAddressableSector; ++sector)
+        if (analysis.DetectFatType(static_cast<std::uint32_t>(sector))) break;
+    FollowFatStartSignature(analysis.FatStartSignature(), layout.FatType);
+}
+
+void FollowFatStartSignature(FatStartKind signature, std::string& fatType)
+{
+    switch (signature) {
+    case FatStartKind::Fat32: fatType = "FAT32"; break;
+    case FatStartKind::Fat16: fatType = "FAT16"; break;
+    case FatStartKind::None: break;
+    }
+}
+
+}  // namespace repair

@@ -1,0 +1,178 @@
+#include "repair/repair_commands.h"
+
+#include <limits>
+
+#include "repair/fat_type_probe.h"
+#include "repair/partition_volume.h"
+#include "repair/repair_texts.h"
+#include "repair/sector_backup.h"
+
+namespace repair {
+
+namespace {
+
+d_api::TDiskDetail WalkPartitions(std::uint8_t drive)
+{
+    d_api::TDiskDetail detail;
+    d_api::ReadPartitionList(drive, detail);
+    return detail;
+}
+
+}  // namespace
+
+// The layout values and buffers are shared by every step of a repair, and the
+// analysis lets the window dispatch input between sectors: a second repair
+// started from there would work over the first one's values.
+class RepairCommands::RunningScope {
+public:
+    explicit RunningScope(bool& running) : running_(running) { running_ = true; }
+    ~RunningScope() { running_ = false; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    bool& running_;
+};
+
+RepairCommands::RepairCommands(RepairState& state, RepairHost& host, const RoadsProfile& profile)
+    : state_(state), host_(host), profile_(profile), writer_(state)
+{
+}
+
+std::optional<std::vector<PartitionMenuEntry>> RepairCommands::RepairButton(const DriveListChoice& choice)
+{
+    if (running_) return std::nullopt;
+    if (state_.DriveParams.flags & d_api::RemovableFlag) {
+        RepairRemovable();
+        return std::nullopt;
+    }
+
+    const bool lineChosen =
+        choice.chosenLine >= 0 && static_cast<std::size_t>(choice.chosenLine) < choice.listedDrives.size();
+    if (lineChosen)
+        state_.SelectedDrive = choice.listedDrives[static_cast<std::size_t>(choice.chosenLine)];
+    else if (!choice.driveChosenBefore)
+        return std::nullopt;
+
+    // A drive that no longer answers leaves the record as it was.
+    d_api::GetDriveParams(state_.Drive(), state_.DriveParams);
+    state_.CurSector = 0;
+    ReadSectorAt(state_, host_, state_.CurSector);
+    return BuildPartitionMenuEntries(state_.Drive());
+}
+
+void RepairCommands::PartitionClick(int tag)
+{
+    if (running_) return;
+    const int k = tag & 0xFF;
+    if (k < 1 || k > LastPartitionNumber) return;
+    RunningScope scope(running_);
+    selectedPartition_ = static_cast<std::uint8_t>(k);
+    RepairPartition(k);
+}
+
+void RepairCommands::RepairRemovable()
+{
+    RunningScope scope(running_);
+    VolumeLayout& layout = state_.Layout;
+    layout.VolumeStart = 0;
+    layout.VolumeSectors = static_cast<std::uint32_t>(state_.DriveParams.totalSectors);
+
+    Analysis analysis(state_, host_, *profile_.analysis);
+    // A device that still carries a working boot sector needs no new one; what
+    // is wrong with it lies elsewhere, most likely in a partition table.
+    if (analysis.FindBootSector()) {
+        host_.ShowMessage(texts::RemovableRefused);
+        return;
+    }
+    BackUpAnalyseAndWrite(analysis);
+}
+
+void RepairCommands::RepairPartition(int k)
+{
+    const std::optional<std::uint32_t> start = PartitionVolumeStart(WalkPartitions(state_.Drive()), k);
+    const std::optional<std::uint32_t> sectors = PartitionVolumeSectors(WalkPartitions(state_.Drive()), k);
+    if (!start || !sectors) {
+        host_.ShowMessage(texts::PartitionOutOfReach);
+        return;
+    }
+    state_.Layout.VolumeStart = *start;
+    state_.Layout.VolumeSectors = *sectors;
+
+    Analysis analysis(state_, host_, *profile_.analysis);
+    if (analysis.FindBootSector()) {
+        host_.ShowMessage(texts::PartitionRefused);
+        return;
+    }
+    if (!PartitionTypeAdmitted(k)) {
+        host_.ShowMessage(profile_.typeRefusal);
+        return;
+    }
+    BackUpAnalyseAndWrite(analysis);
+}
+
+// The type name only admits or refuses the partition; the image written
+// follows what the analysis finds on the disk.
+bool RepairCommands::PartitionTypeAdmitted(int k) const
+{
+    for (const std::string_view admitted : profile_.admittedTypes)
+        if (WalkPartitions(state_.Drive()).Names[k] == admitted) return true;
+    return false;
+}
+
+void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
+{
+    // A backup that could not be written must not be followed by the write
+    // it was meant to secure; the user has read why.
+    if (profile_.backsUpSector && BackupSector(state_, host_, state_.Layout.VolumeStart) == BackupOutcome::Failed)
+        return;
+
+    if (!analysis.AnalyseFat()) {
+        host_.HideBusyPanel();
+        return;
+    }
+    if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
+    if (!LayoutMayBeWritten()) {
+        EndWith(texts::FileSystemDamaged);
+        return;
+    }
+    EndWith(WriteBootSector() ? texts::Repaired : texts::WriteFailed);
+}
+
+// All four values that the boot sector receives must be known (non-zero) and
+// fit their fields: a cluster size or reserved count cut to its low bits, or a
+// FAT16 FAT size beyond its 16-bit field, would describe another layout than
+// the one found, and the volume's files would be read from the wrong sectors.
+bool RepairCommands::LayoutMayBeWritten() const
+{
+    const VolumeLayout& layout = state_.Layout;
+    if (!LayoutIsUsable(layout)) return false;
+    if (layout.SectorsPerCluster > std::numeric_limits<std::uint8_t>::max()) return false;
+    if (layout.ReservedSectors > std::numeric_limits<std::uint16_t>::max()) return false;
+    return WritesFat32Image() || layout.SectorsPerFat <= std::numeric_limits<std::uint16_t>::max();
+}
+
+bool RepairCommands::WritesFat32Image() const
+{
+    return !profile_.decidesFatType || state_.Layout.FatType == "FAT32";
+}
+
+bool RepairCommands::WriteBootSector()
+{
+    const VolumeLayout& layout = state_.Layout;
+    const auto sectorsPerCluster = static_cast<std::uint8_t>(layout.SectorsPerCluster);
+    const auto reservedSectors = static_cast<std::uint16_t>(layout.ReservedSectors);
+    if (WritesFat32Image())
+        return writer_.WriteFat32BootSector(sectorsPerCluster, reservedSectors, layout.VolumeSectors,
+                                            layout.SectorsPerFat);
+    return writer_.WriteFat16BootSector(sectorsPerCluster, reservedSectors, layout.VolumeSectors,
+                                        layout.SectorsPerFat);
+}
+
+void RepairCommands::EndWith(const char* message)
+{
+    host_.HideBusyPanel();
+    host_.ShowMessage(message);
+}
+
+}  // namespace repair
