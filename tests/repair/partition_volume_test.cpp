@@ -1,0 +1,70 @@
+// Where the volume of a partition lies, from the walk's record.
+
+#include <gtest/gtest.h>
+
+#include "repair/partition_volume.h"
+
+namespace repair {
+namespace {
+
+d_api::TDiskDetail OnePartition(std::int64_t tableSector, std::int64_t entryStart, std::int64_t length, int k = 1)
+{
+    d_api::TDiskDetail detail;
+    detail.Count = static_cast<std::uint8_t>(k);
+    detail.TableSectors[k] = tableSector;
+    detail.Sizes[k] = entryStart + length;
+    detail.Starts[k] = tableSector + entryStart;
+    detail.Ends[k] = tableSector + entryStart + length - 1;
+    return detail;
+}
+
+TEST(PartitionVolume, ClassicStartAt63)
+{
+    const auto detail = OnePartition(0, 63, 15'631'182);
+    EXPECT_EQ(PartitionVolumeStart(detail, 1), 63u);
+    EXPECT_EQ(PartitionVolumeSectors(detail, 1), 15'631'182u);
+}
+
+TEST(PartitionVolume, AlignedStartAt2048)
+{
+    const auto detail = OnePartition(0, 2048, 1'000'000);
+    EXPECT_EQ(PartitionVolumeStart(detail, 1), 2048u);
+    EXPECT_EQ(PartitionVolumeSectors(detail, 1), 1'000'000u);
+}
+
+TEST(PartitionVolume, LogicalDriveCountsFromItsTable)
+{
+    const auto detail = OnePartition(20'000'063, 63, 10'000'000, 2);
+    EXPECT_EQ(PartitionVolumeStart(detail, 2), 20'000'126u);
+    EXPECT_EQ(PartitionVolumeSectors(detail, 2), 10'000'000u);
+}
+
+TEST(PartitionVolume, EmptyEntryIsAnEmptyVolume)
+{
+    const d_api::TDiskDetail empty;
+    EXPECT_EQ(PartitionVolumeStart(empty, 4), 0u);
+    EXPECT_EQ(PartitionVolumeSectors(empty, 4), 0u);
+    const auto emptyEntry = OnePartition(0, 0, 0);  // ends at -1
+    EXPECT_EQ(PartitionVolumeSectors(emptyEntry, 1), 0u);
+}
+
+TEST(PartitionVolume, PartitionBeyondTheLastSectorNumberHasNoVolume)
+{
+    const auto endsBeyond = OnePartition(0, 0xFFFF'F000, 0x1001);
+    EXPECT_FALSE(PartitionVolumeStart(endsBeyond, 1).has_value());
+    EXPECT_FALSE(PartitionVolumeSectors(endsBeyond, 1).has_value());
+    const auto endsAtTheLast = OnePartition(0, 0xFFFF'F000, 0x1000);
+    EXPECT_EQ(PartitionVolumeStart(endsAtTheLast, 1), 0xFFFF'F000u);
+    const auto startsBeyond = OnePartition(0xFFFF'FFFF, 63, 100, 2);
+    EXPECT_FALSE(PartitionVolumeStart(startsBeyond, 2).has_value());
+}
+
+TEST(PartitionVolume, NumbersOutsideTheListHaveNoVolume)
+{
+    const auto detail = OnePartition(0, 63, 100);
+    EXPECT_FALSE(PartitionVolumeStart(detail, 0).has_value());
+    EXPECT_FALSE(PartitionVolumeStart(detail, 27).has_value());
+}
+
+}  // namespace
+}  // namespace repair
