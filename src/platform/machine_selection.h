@@ -25,6 +25,8 @@
 //   fault short N SECTOR             a read of drive N that covers SECTOR succeeds but
 //                                    stops short where SECTOR begins
 //   fault write N CODE               every write to drive N fails with error CODE
+//   fault seek N CODE                every positioning of a handle on drive N fails
+//                                    with error CODE
 //   host NAME ADDRESS:PORT           HTTP connections to NAME go to ADDRESS:PORT
 //                                    instead (tests point the update host at a
 //                                    server of their own on 127.0.0.1)

@@ -1,0 +1,73 @@
+// Whether a drive answers, whether its medium is removable and how many
+// sectors it has: the geometry of the physical-drive device on the Windows NT
+// family, the extended drive parameters from the sector driver on Windows 9x.
+
+#include "disk/d_api.h"
+#include "disk/sector_driver.h"
+
+namespace d_api {
+namespace {
+
+constexpr std::uint16_t RecordSize = sizeof(TDriveParams);
+// BIOS drive 1 is the second floppy drive, never asked for.
+constexpr std::uint8_t UnaskedDrive = 1;
+constexpr std::uint8_t FirstHardDisk = 128;
+
+// Every floppy format, RemovableMedia, and the removable formats after FixedMedia.
+bool IsRemovableMedia(win32::DWORD mediaType)
+{
+    return (mediaType >= win32::F5_1Pt2_512 && mediaType <= win32::RemovableMedia) ||
+           (mediaType >= win32::F3_120M_512 && mediaType <= win32::F8_256_128);
+}
+
+bool GetDriveParamsNT(std::uint8_t drive, TDriveParams& params)
+{
+    win32::DISK_GEOMETRY geometry{};
+    if (!GetDriveGeometryNT(drive, geometry)) return false;
+    params.size = RecordSize;
+    params.flags = IsRemovableMedia(geometry.MediaType) ? RemovableFlag : 0;
+    params.cylinders = static_cast<std::uint32_t>(geometry.Cylinders);
+    params.heads = geometry.TracksPerCylinder;
+    params.sectorsPerTrack = geometry.SectorsPerTrack;
+    // Formed in 32 bits: the product wraps on disks past 2^32 sectors.
+    std::uint32_t total = params.cylinders * params.heads * params.sectorsPerTrack;
+    params.totalSectors = total;
+    params.bytesPerSector = static_cast<std::uint16_t>(geometry.BytesPerSector);
+    params.parameterTable = 0;
+    return true;
+}
+
+bool GetDriveParams9x(std::uint8_t drive, TDriveParams& params)
+{
+    params.size = RecordSize;
+    if (drive == UnaskedDrive) return false;
+    win32::DriverBufferMapping mapping(&params, sizeof params);
+    TVxdRequest request{};
+    request.Drive = drive;
+    request.Buffer = mapping.address();
+    bool answered = SendDriverRequest(VxdDriveParams, request);
+    if (drive < FirstHardDisk) params.flags |= RemovableFlag;
+    return answered;
+}
+
+}  // namespace
+
+bool GetDriveGeometryNT(std::uint8_t drive, win32::DISK_GEOMETRY& geometry)
+{
+    win32::HANDLE device = win32::CreateFileA(DeviceName(drive).c_str(), 0,
+                                              win32::FILE_SHARE_READ | win32::FILE_SHARE_WRITE, nullptr,
+                                              win32::OPEN_EXISTING, 0, nullptr);
+    if (device == win32::INVALID_HANDLE_VALUE) return false;
+    win32::DWORD returned = 0;
+    bool delivered = win32::DeviceIoControl(device, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry,
+                                            sizeof geometry, &returned, nullptr) != win32::FALSE;
+    win32::CloseHandle(device);
+    return delivered;
+}
+
+bool GetDriveParams(std::uint8_t drive, TDriveParams& params)
+{
+    return IsNT ? GetDriveParamsNT(drive, params) : GetDriveParams9x(drive, params);
+}
+
+}  // namespace d_api

@@ -1,0 +1,98 @@
+// The walk over a drive's partition tables: the master boot record, then each
+// table from the sector after the end of the partition that the previous
+// table's first entry describes.
+
+#include <array>
+#include <cstdint>
+
+#include "disk/d_api.h"
+
+namespace d_api {
+namespace {
+
+constexpr std::size_t FirstEntry = 0x1BE;
+constexpr std::size_t EntryBytes = 16;
+constexpr std::size_t TypeAt = 4;
+constexpr std::size_t StartAt = 8;
+constexpr std::size_t LengthAt = 12;
+constexpr std::size_t SignatureAt = 510;
+constexpr std::uint16_t Signature = 0xAA55;
+constexpr std::uint64_t LastAddressableSector = UINT32_MAX;
+
+std::uint32_t Little32(const std::uint8_t* bytes)
+{
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+}
+
+const char* TypeName(std::uint8_t type)
+{
+    switch (type) {
+    case 0x01:
+        return "FAT12";
+    case 0x04:
+    case 0x06:
+    case 0x0E:
+        return "FAT16";
+    case 0x07:
+    case 0x87:
+        return "NTFS";
+    case 0x0B:
+    case 0x0C:
+        return "FAT32";
+    case 0x42:
+        return "动态磁盘";
+    case 0x83:
+        return "Ext2/3";
+    default:
+        return nullptr;
+    }
+}
+
+std::uint8_t EntryType(const std::array<std::uint8_t, SectorSize>& table, int entry)
+{
+    return table[FirstEntry + entry * EntryBytes + TypeAt];
+}
+
+// The walk goes on only while entries 2 to 4 hold something and the sector
+// carries the table signature.
+bool EndsWalk(const std::array<std::uint8_t, SectorSize>& table)
+{
+    bool restEmpty = EntryType(table, 1) == 0 && EntryType(table, 2) == 0 && EntryType(table, 3) == 0;
+    std::uint16_t signature = static_cast<std::uint16_t>(table[SignatureAt] | table[SignatureAt + 1] << 8);
+    return restEmpty || signature != Signature;
+}
+
+}  // namespace
+
+// A table that cannot be read ends the walk before its pass records anything,
+// so every counted entry comes from a sector really read from this drive. A
+// position past the last 32-bit sector cannot be read either.
+void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail)
+{
+    std::array<std::uint8_t, SectorSize> table{};
+    std::uint64_t position = 0;
+    std::uint64_t previous = 0;
+    for (int pass = 1; pass <= TDiskDetail::MaxPartitions; ++pass) {
+        if (position > LastAddressableSector ||
+            !ReadSectorsEx(drive, static_cast<std::uint32_t>(position), 1, table.data())) {
+            detail.Count = static_cast<std::uint8_t>(pass - 1);
+            return;
+        }
+        const std::uint8_t* first = table.data() + FirstEntry;
+        std::uint32_t start = Little32(first + StartAt);
+        std::uint32_t length = Little32(first + LengthAt);
+        if (const char* name = TypeName(first[TypeAt])) detail.Names[pass] = name;
+        detail.TableSectors[pass] = static_cast<std::int64_t>(position);
+        position += std::uint64_t(start) + length;
+        detail.Sizes[pass] = static_cast<std::int64_t>(position - previous);
+        previous = position;
+        detail.Starts[pass] = detail.TableSectors[pass] + start;
+        detail.Ends[pass] = detail.TableSectors[pass] + detail.Sizes[pass] - 1;
+        if (EndsWalk(table)) {
+            detail.Count = static_cast<std::uint8_t>(pass);
+            return;
+        }
+    }
+}
+
+}  // namespace d_api

@@ -1,0 +1,95 @@
+// Transfers on the physical-drive devices: each call opens the device,
+// positions it, moves one unit and closes it again.
+
+#include <cstring>
+#include <vector>
+
+#include "disk/d_api.h"
+#include "disk/flavour.h"
+#include "disk/read_error_text.h"
+
+namespace d_api {
+namespace {
+
+// Every caller moves one unit per call; the transfer buffers hold one unit,
+// so another count is refused rather than read or written past a buffer.
+constexpr std::uint32_t OnlyCount = 1;
+
+win32::HANDLE OpenDrive(std::uint8_t drive, win32::DWORD access, win32::DWORD shareMode, win32::DWORD flags)
+{
+    return win32::CreateFileA(DeviceName(drive).c_str(), access, shareMode, nullptr, win32::OPEN_EXISTING, flags,
+                              nullptr);
+}
+
+bool PositionAt(win32::HANDLE device, std::uint32_t sector)
+{
+    ByteOffset offset = SectorOffset(sector);
+    win32::LONG high = offset.high;
+    // The low half is a multiple of 512, so this value can only mean failure.
+    return win32::SetFilePointer(device, offset.low, &high, win32::FILE_BEGIN) != win32::INVALID_SET_FILE_POINTER;
+}
+
+bool ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint16_t count, std::uint8_t* destination)
+{
+    if (count != OnlyCount) return false;
+    const std::uint32_t unitBytes = kind == ReadKind::Sector ? SectorSize : BlockSize;
+    win32::HANDLE device = OpenDrive(drive, win32::GENERIC_READ, win32::FILE_SHARE_WRITE, win32::FILE_FLAG_WRITE_THROUGH);
+    if (device == win32::INVALID_HANDLE_VALUE) return false;
+    if (!PositionAt(device, sector)) {
+        win32::CloseHandle(device);
+        return false;
+    }
+    // Zeroed, so that a read that stops short hands over zeros, never bytes of
+    // an earlier read.
+    std::vector<std::uint8_t> transfer(unitBytes);
+    win32::DWORD bytesRead = 0;
+    bool transferred = win32::ReadFile(device, transfer.data(), unitBytes * count, &bytesRead, nullptr) != win32::FALSE;
+    if (transferred) {
+        std::memcpy(destination, transfer.data(), unitBytes);
+    } else {
+        win32::DWORD error = win32::GetLastError();
+        std::string text = ReadErrorText(kind, CurrentFlavour(), error, drive, sector, count);
+        win32::MessageBoxA(nullptr, text.c_str(), ReadErrorCaption, win32::MB_OK);
+    }
+    win32::CloseHandle(device);
+    return transferred && bytesRead == unitBytes * count;
+}
+
+}  // namespace
+
+std::string DeviceName(std::uint8_t drive) { return "\\\\.\\PhysicalDrive" + std::to_string(drive); }
+
+ByteOffset SectorOffset(std::uint32_t sector)
+{
+    return ByteOffset{static_cast<win32::LONG>(sector << 9), static_cast<win32::LONG>(sector >> 23)};
+}
+
+bool ReadSectors(std::uint8_t drive, std::uint32_t sector, std::uint16_t count, std::uint8_t* destination)
+{
+    return ReadUnit(ReadKind::Sector, drive, sector, count, destination);
+}
+
+bool ReadBlock(std::uint8_t drive, std::uint32_t sector, std::uint16_t count, std::uint8_t* destination)
+{
+    return ReadUnit(ReadKind::Block, drive, sector, count, destination);
+}
+
+// Every step is checked: a write whose positioning failed would land at
+// whatever position the device had, so it is not made at all.
+bool WriteSectors(std::uint8_t drive, std::uint32_t sector, std::uint8_t count, const std::uint8_t* source)
+{
+    if (count != OnlyCount) return false;
+    win32::HANDLE device = OpenDrive(drive, win32::GENERIC_WRITE, win32::FILE_SHARE_READ | win32::FILE_SHARE_WRITE,
+                                     win32::FILE_ATTRIBUTE_NORMAL);
+    if (device == win32::INVALID_HANDLE_VALUE) return false;
+    bool written = false;
+    if (PositionAt(device, sector)) {
+        win32::DWORD bytesWritten = 0;
+        written = win32::WriteFile(device, source, SectorSize * count, &bytesWritten, nullptr) != win32::FALSE &&
+                  bytesWritten == SectorSize * count;
+    }
+    win32::CloseHandle(device);
+    return written;
+}
+
+}  // namespace d_api

@@ -1,0 +1,72 @@
+#include "platform/host_inventory.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace platform {
+namespace {
+
+bool IsWholeDiskName(const std::string& name)
+{
+    static const std::regex pattern("sd.*|nvme[0-9]+n[0-9]+|mmcblk[0-9]+.*|vd.*");
+    return std::regex_match(name, pattern);
+}
+
+// /proc/mounts writes blanks, tabs and backslashes in paths as octal escapes.
+std::string Unescape(const std::string& field)
+{
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() &&
+            std::all_of(field.begin() + i + 1, field.begin() + i + 4, [](char c) { return c >= '0' && c <= '7'; })) {
+            text += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
+            i += 3;
+        } else {
+            text += field[i];
+        }
+    }
+    return text;
+}
+
+bool IsBlockDevice(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISBLK(status.st_mode);
+}
+
+}  // namespace
+
+std::vector<std::string> WholeDiskNames()
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/block", error)) {
+        std::string name = entry.path().filename().string();
+        if (IsWholeDiskName(name)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> BlockDeviceMountPoints()
+{
+    std::vector<std::string> points;
+    std::ifstream mounts("/proc/mounts");
+    for (std::string line; std::getline(mounts, line);) {
+        std::istringstream fields(line);
+        std::string device, point;
+        if (!(fields >> device >> point)) continue;
+        device = Unescape(device);
+        point = Unescape(point);
+        if (device.rfind("/dev/", 0) != 0 || !IsBlockDevice(device)) continue;
+        if (std::find(points.begin(), points.end(), point) == points.end()) points.push_back(point);
+    }
+    return points;
+}
+
+}  // namespace platform

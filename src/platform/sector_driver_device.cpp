@@ -1,0 +1,122 @@
+#include "platform/sector_driver_device.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "platform/described_disk.h"
+#include "platform/driver_memory.h"
+
+namespace platform {
+namespace {
+
+constexpr win32::DWORD RequestBytes = 20;
+constexpr win32::DWORD ReadSectorsCode = 2;
+constexpr win32::DWORD DriveParamsCode = 4;
+constexpr win32::DWORD SectorBytes = 512;
+constexpr std::size_t ParamsBytes = 30;
+constexpr std::uint16_t RemovableFlag = 4;
+
+struct Request {
+    unsigned drive;
+    std::uint32_t lba;
+    unsigned sectorCount;
+    std::uint32_t buffer;
+};
+
+std::uint32_t Little32(const std::uint8_t* bytes)
+{
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+}
+
+template <typename Value>
+void PutLittle(std::uint8_t* at, Value value)
+{
+    for (std::size_t i = 0; i < sizeof(Value); ++i) at[i] = static_cast<std::uint8_t>(std::uint64_t(value) >> (8 * i));
+}
+
+class SectorDriverDevice : public Device {
+public:
+    SectorDriverDevice(std::shared_ptr<const MachineDescription> machine, Observations& observations)
+        : machine_(std::move(machine)), observations_(observations)
+    {
+    }
+
+    win32::DWORD CheckPosition(std::uint64_t) override { return win32::ERROR_INVALID_FUNCTION; }
+    win32::DWORD ReadAt(std::uint64_t, void*, win32::DWORD, win32::DWORD& done) override
+    {
+        done = 0;
+        return win32::ERROR_INVALID_FUNCTION;
+    }
+    win32::DWORD WriteAt(std::uint64_t, const void*, win32::DWORD, win32::DWORD& done) override
+    {
+        done = 0;
+        return win32::ERROR_INVALID_FUNCTION;
+    }
+
+    win32::DWORD Control(win32::DWORD code, const void* in, win32::DWORD inSize, void*, win32::DWORD,
+                         win32::DWORD& returned) override
+    {
+        returned = 0;
+        if (code != ReadSectorsCode && code != DriveParamsCode) return win32::ERROR_INVALID_FUNCTION;
+        if (!in || inSize != RequestBytes) return win32::ERROR_INVALID_PARAMETER;
+        const auto* bytes = static_cast<const std::uint8_t*>(in);
+        Request request{bytes[0], Little32(bytes + 4), bytes[8], Little32(bytes + 12)};
+        observations_.driverRequests.push_back(std::to_string(code) + " " + std::to_string(request.drive) + " " +
+                                               std::to_string(request.lba) + " " +
+                                               std::to_string(request.sectorCount));
+        if (!machine_->drives.count(request.drive)) return win32::ERROR_NOT_READY;
+        DescribedDisk disk(*machine_, request.drive);
+        if (win32::DWORD error = disk.Open(false)) return error;
+        return code == ReadSectorsCode ? ReadSectors(disk, request) : FillDriveParams(disk, request);
+    }
+
+private:
+    // The sectors land straight in the caller's memory, and only when every
+    // one of them lies inside the mapping.
+    static win32::DWORD ReadSectors(const DescribedDisk& disk, const Request& request)
+    {
+        std::span<std::uint8_t> memory = DriverMemoryAt(request.buffer);
+        win32::DWORD length = request.sectorCount * SectorBytes;
+        if (memory.size() < length) return win32::ERROR_INVALID_PARAMETER;
+        win32::DWORD done = 0;
+        if (win32::DWORD error = disk.Read(std::uint64_t(request.lba) * SectorBytes, memory.data(), length, done))
+            return error;
+        return done == length ? 0 : win32::ERROR_SECTOR_NOT_FOUND;
+    }
+
+    // Writes at most as many bytes as the record's size word announces.
+    static win32::DWORD FillDriveParams(const DescribedDisk& disk, const Request& request)
+    {
+        std::span<std::uint8_t> memory = DriverMemoryAt(request.buffer);
+        if (memory.size() < 2) return win32::ERROR_INVALID_PARAMETER;
+        std::size_t announced = memory[0] | memory[1] << 8;
+        std::size_t length = std::min({announced, ParamsBytes, memory.size()});
+
+        DriveGeometry geometry = disk.Geometry();
+        std::array<std::uint8_t, ParamsBytes> record{};
+        PutLittle<std::uint16_t>(&record[0], ParamsBytes);
+        PutLittle<std::uint16_t>(&record[2], IsRemovableMediaType(disk.MediaType()) ? RemovableFlag : 0);
+        PutLittle<std::uint32_t>(&record[4], static_cast<std::uint32_t>(geometry.cylinders));
+        PutLittle<std::uint32_t>(&record[8], geometry.heads);
+        PutLittle<std::uint32_t>(&record[12], geometry.sectorsPerTrack);
+        PutLittle<std::uint64_t>(&record[16], disk.ImageBytes() / SectorBytes);
+        PutLittle<std::uint16_t>(&record[24], SectorBytes);
+        std::memcpy(memory.data(), record.data(), length);
+        return 0;
+    }
+
+    std::shared_ptr<const MachineDescription> machine_;
+    Observations& observations_;
+};
+
+}  // namespace
+
+std::shared_ptr<Device> MakeSectorDriverDevice(std::shared_ptr<const MachineDescription> machine,
+                                               Observations& observations)
+{
+    return std::make_shared<SectorDriverDevice>(std::move(machine), observations);
+}
+
+}  // namespace platform

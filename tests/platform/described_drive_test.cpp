@@ -1,0 +1,200 @@
+// The physical drives of a described machine, reached through the Win32 calls.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/win32.h"
+#include "test_machine.h"
+
+namespace {
+
+using namespace win32;
+using test_machine::ReadBytes;
+using test_machine::WriteBytes;
+
+constexpr DWORD Sector = 512;
+
+class DescribedDrive : public ::testing::Test {
+protected:
+    void SetUp() override { image = machine.MakeImage("disk.img", 16 * Sector); }
+
+    HANDLE Open(DWORD access, const char* name = "\\\\.\\PhysicalDrive0")
+    {
+        return CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+
+    bool Seek(HANDLE handle, std::uint64_t offset)
+    {
+        LONG high = static_cast<LONG>(offset >> 32);
+        return SetFilePointer(handle, static_cast<LONG>(offset), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+    }
+
+    test_machine::TestMachine machine;
+    std::string image;
+};
+
+TEST_F(DescribedDrive, ReadsTheImageAtThePositionAndStopsShortAtItsEnd)
+{
+    WriteBytes(image, 15 * Sector, std::vector<std::uint8_t>(Sector, 0xA5));
+    machine.Line("drive 0 disk.img").Install();
+    HANDLE drive = Open(GENERIC_READ);
+    ASSERT_NE(drive, INVALID_HANDLE_VALUE);
+
+    std::vector<std::uint8_t> buffer(2 * Sector, 0xEE);
+    DWORD read = 0;
+    ASSERT_TRUE(Seek(drive, 15 * Sector));
+    EXPECT_TRUE(ReadFile(drive, buffer.data(), 2 * Sector, &read, nullptr));
+    EXPECT_EQ(read, Sector);
+    EXPECT_EQ(buffer[0], 0xA5);
+    EXPECT_EQ(buffer[Sector - 1], 0xA5);
+    EXPECT_EQ(buffer[Sector], 0xEE) << "nothing is delivered past the image end";
+
+    EXPECT_TRUE(ReadFile(drive, buffer.data(), Sector, &read, nullptr));
+    EXPECT_EQ(read, 0u);
+    EXPECT_TRUE(CloseHandle(drive));
+    EXPECT_FALSE(CloseHandle(drive));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(DescribedDrive, WritesLandWholeInsideTheImageOrNotAtAll)
+{
+    machine.Line("drive 0 disk.img").Install();
+    HANDLE drive = Open(GENERIC_WRITE);
+    ASSERT_NE(drive, INVALID_HANDLE_VALUE);
+    std::vector<std::uint8_t> data(2 * Sector, 0x5A);
+    DWORD written = 0;
+
+    ASSERT_TRUE(Seek(drive, 3 * Sector));
+    EXPECT_TRUE(WriteFile(drive, data.data(), Sector, &written, nullptr));
+    EXPECT_EQ(written, Sector);
+    EXPECT_EQ(ReadBytes(image, 3 * Sector, Sector), std::vector<std::uint8_t>(Sector, 0x5A));
+
+    ASSERT_TRUE(Seek(drive, 15 * Sector));
+    EXPECT_FALSE(WriteFile(drive, data.data(), 2 * Sector, &written, nullptr));
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(ReadBytes(image, 15 * Sector, Sector), std::vector<std::uint8_t>(Sector, 0));
+    EXPECT_EQ(ReadBytes(image, 0, 32 * Sector).size(), 16 * Sector) << "the image did not grow";
+    CloseHandle(drive);
+}
+
+TEST_F(DescribedDrive, AHandleMovesOnlyInTheDirectionsItWasOpenedFor)
+{
+    machine.Line("drive 0 disk.img").Install();
+    std::vector<std::uint8_t> data(Sector, 1);
+    DWORD count = 0;
+
+    HANDLE reader = Open(GENERIC_READ);
+    EXPECT_FALSE(WriteFile(reader, data.data(), Sector, &count, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    CloseHandle(reader);
+
+    HANDLE query = Open(0);
+    ASSERT_NE(query, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(ReadFile(query, data.data(), Sector, &count, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    CloseHandle(query);
+    EXPECT_EQ(ReadBytes(image, 0, Sector), std::vector<std::uint8_t>(Sector, 0));
+}
+
+TEST_F(DescribedDrive, PositionsTakeBothHalvesAndRefuseNegativeOffsets)
+{
+    machine.Line("drive 0 disk.img").Install();
+    HANDLE drive = Open(GENERIC_READ);
+    LONG high = 511;
+    EXPECT_EQ(SetFilePointer(drive, static_cast<LONG>(0xFFFFFE00), &high, FILE_BEGIN), 0xFFFFFE00u);
+    EXPECT_EQ(high, 511);
+    std::uint8_t byte = 0;
+    DWORD read = 7;
+    EXPECT_TRUE(ReadFile(drive, &byte, 1, &read, nullptr)) << "a read far past the end reads nothing";
+    EXPECT_EQ(read, 0u);
+
+    high = -1;
+    EXPECT_EQ(SetFilePointer(drive, 0, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    EXPECT_EQ(SetFilePointer(drive, -512, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    CloseHandle(drive);
+}
+
+TEST_F(DescribedDrive, InjectedFaultsFailTheStepsTheyName)
+{
+    machine.MakeImage("other.img", 16 * Sector);
+    machine.Line("drive 0 disk.img")
+        .Line("drive 1 other.img")
+        .Line("fault open 1")
+        .Line("fault read 0 5 23   # CRC error")
+        .Line("fault short 0 9")
+        .Line("fault write 0 29")
+        .Install();
+
+    EXPECT_EQ(Open(GENERIC_READ, "\\\\.\\PhysicalDrive1"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Open(GENERIC_READ, "\\\\.\\PhysicalDrive2"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    HANDLE drive = Open(GENERIC_READ | GENERIC_WRITE);
+    std::vector<std::uint8_t> buffer(4 * Sector);
+    DWORD count = 0;
+    ASSERT_TRUE(Seek(drive, 4 * Sector));
+    EXPECT_FALSE(ReadFile(drive, buffer.data(), 2 * Sector, &count, nullptr)) << "covers faulty sector 5";
+    EXPECT_EQ(GetLastError(), ERROR_CRC);
+
+    ASSERT_TRUE(Seek(drive, 7 * Sector));
+    EXPECT_TRUE(ReadFile(drive, buffer.data(), 4 * Sector, &count, nullptr));
+    EXPECT_EQ(count, 2 * Sector) << "stops where sector 9 begins";
+
+    ASSERT_TRUE(Seek(drive, 0));
+    EXPECT_FALSE(WriteFile(drive, std::vector<std::uint8_t>(Sector, 9).data(), Sector, &count, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+    EXPECT_EQ(ReadBytes(image, 0, Sector), std::vector<std::uint8_t>(Sector, 0));
+    CloseHandle(drive);
+}
+
+TEST_F(DescribedDrive, APositioningFaultLeavesTheHandleWhereItWas)
+{
+    machine.Line("drive 0 disk.img").Line("fault seek 0 27").Install();
+    HANDLE drive = Open(GENERIC_READ);
+    LONG high = 0;
+    EXPECT_EQ(SetFilePointer(drive, 1024, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_SECTOR_NOT_FOUND);
+    CloseHandle(drive);
+}
+
+TEST_F(DescribedDrive, GeometryComesFromTheFileOrFromTheImageSize)
+{
+    machine.MakeImage("big.img", 2ull * 255 * 63 * Sector + 100);
+    machine.Line("drive 0 disk.img media=11 geometry=300000/255/63").Line("drive 3 big.img").Install();
+
+    DISK_GEOMETRY geometry{};
+    DWORD returned = 0;
+    HANDLE first = Open(0);
+    ASSERT_TRUE(DeviceIoControl(first, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry, sizeof geometry,
+                                &returned, nullptr));
+    EXPECT_EQ(returned, sizeof geometry);
+    EXPECT_EQ(geometry.Cylinders, 300000);
+    EXPECT_EQ(geometry.MediaType, RemovableMedia);
+    EXPECT_EQ(geometry.TracksPerCylinder, 255u);
+    EXPECT_EQ(geometry.SectorsPerTrack, 63u);
+    EXPECT_EQ(geometry.BytesPerSector, 512u);
+    CloseHandle(first);
+
+    HANDLE fourth = Open(0, "\\\\.\\physicaldrive3");
+    ASSERT_TRUE(DeviceIoControl(fourth, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry, sizeof geometry,
+                                &returned, nullptr));
+    EXPECT_EQ(geometry.Cylinders, 2) << "whole cylinders only";
+    EXPECT_EQ(geometry.MediaType, FixedMedia);
+    EXPECT_FALSE(DeviceIoControl(fourth, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry, 8, &returned, nullptr));
+    CloseHandle(fourth);
+}
+
+TEST_F(DescribedDrive, OnlyCanonicalDriveNamesOpen)
+{
+    machine.Line("drive 0 disk.img").Install();
+    for (const char* name : {"\\\\.\\PhysicalDrive00", "\\\\.\\PhysicalDrive", "\\\\.\\PhysicalDrive0x", "disk.img",
+                             "\\\\.\\C:"}) {
+        EXPECT_EQ(Open(GENERIC_READ, name), INVALID_HANDLE_VALUE) << name;
+        EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << name;
+    }
+}
+
+}  // namespace
