@@ -11,6 +11,7 @@
 #include "ui/busy_animation.h"
 #include "ui/dialog_service.h"
 #include "ui/error_guard.h"
+#include "ui/form_activation.h"
 #include "ui/process_messages.h"
 #include "ui/web_addresses.h"
 #include "volmender/drive_list.h"
@@ -101,17 +102,12 @@ void TForm1::WireHandlers()
     connect(Button2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { PopUpDiskPop(Button2, position); });
 
-    // Closing one of the program's own message dialogs gives the focus back to
-    // this window, which counts as an activation once the window is on screen.
+    ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
+    // Scripted dialogs open no window, so they report their closing instead:
+    // it gives the focus back to this window once the window is on screen.
     ui::Dialogs().SetOwnDialogClosedHandler([this] {
         if (isVisible()) ui::RunGuarded([this] { FormActivate(); });
     });
-}
-
-bool TForm1::event(QEvent* event)
-{
-    if (event->type() == QEvent::WindowActivate) ui::RunGuarded([this] { FormActivate(); });
-    return QWidget::event(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

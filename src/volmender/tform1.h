@@ -58,7 +58,6 @@ public:
     repair::RepairState State;
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
