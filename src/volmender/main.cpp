@@ -10,6 +10,7 @@
 #include "ui/qt_dialog_service.h"
 #include "ui/web_engine_browser.h"
 #include "volmender/tform1.h"
+#include "volmender/update/update_download.h"
 
 int main(int argc, char* argv[])
 {
@@ -23,7 +24,7 @@ int main(int argc, char* argv[])
     });
     int result = 0;
     if (goOn) {
-        TForm1 Form1({ui::WebEngineBrowsers(), [](const std::string&, const std::string&) { return false; }});
+        TForm1 Form1({ui::WebEngineBrowsers(), &update::DownloadFile});
         if (!Form1.ProgramEnded()) {
             Form1.show();
             result = application.exec();

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
-#include <cstdio>
 
 #include "disk/d_api.h"
 #include "ui/busy_animation.h"
@@ -15,6 +14,7 @@
 #include "ui/process_messages.h"
 #include "ui/web_addresses.h"
 #include "volmender/drive_list.h"
+#include "volmender/update/update_download.h"
 #include "volmender/window_centring.h"
 
 namespace {
@@ -32,22 +32,6 @@ const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更
 const char* const ReadError = "读盘错误!";
 // Set off from the version by a run of blanks.
 const char* const AuthorCredit = "          作者：磁道小虾  联系电话：000-00000000";
-
-// Stand-ins for the update download's name builders until that code is in.
-std::string NextVersion(const std::string& version)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", std::stod(version) + 0.01);
-    return text;
-}
-std::string UpdateFileName(const std::string& nextVersion)
-{
-    return "volmender" + nextVersion + ".rar";
-}
-std::string UpdateUrl(const std::string& nextVersion)
-{
-    return std::string("http://") + web_addresses::UpdateHost + "/update/" + UpdateFileName(nextVersion);
-}
 
 }  // namespace
 
@@ -128,9 +112,9 @@ void TForm1::FormCreate()
     ui::Dialogs().ShowMessage(QString::fromUtf8(CreationWarning));
     setWindowTitle(QStringLiteral("Volmender V") + QString::fromStdString(Version) + QString::fromUtf8(AuthorCredit));
 
-    const std::string nextVersion = NextVersion(Version);
-    const std::string localName = UpdateFileName(nextVersion);
-    const std::string url = UpdateUrl(nextVersion);
+    const std::string nextVersion = update::NextVersion(Version);
+    const std::string localName = update::UpdateFileName(nextVersion);
+    const std::string url = update::UpdateUrl(nextVersion);
     if (DownloadFile(url, localName)) {
         ui::Dialogs().ShowMessage(QString::fromUtf8(UpdateDownloaded));
         programEnded_ = true;
