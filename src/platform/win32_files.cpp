@@ -16,6 +16,12 @@ BOOL Fail(DWORD error)
     return FALSE;
 }
 
+DWORD FailPosition(DWORD error)
+{
+    lastError = error;
+    return INVALID_SET_FILE_POINTER;
+}
+
 }  // namespace
 
 DWORD GetLastError() { return lastError; }
@@ -46,15 +52,14 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD, void*, DWOR
 DWORD SetFilePointer(HANDLE file, LONG distanceLow, LONG* distanceHigh, DWORD moveMethod)
 {
     std::shared_ptr<platform::OpenHandle> entry = platform::FindHandle(file);
-    if (!entry) return Fail(ERROR_INVALID_HANDLE), INVALID_SET_FILE_POINTER;
-    if (moveMethod != FILE_BEGIN) return Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+    if (!entry) return FailPosition(ERROR_INVALID_HANDLE);
+    if (moveMethod != FILE_BEGIN) return FailPosition(ERROR_INVALID_PARAMETER);
     // Without a high half the low half is a signed distance, as on Windows.
     std::int64_t offset = distanceHigh ? static_cast<std::int64_t>(static_cast<std::uint64_t>(*distanceHigh) << 32 |
                                                                    static_cast<std::uint32_t>(distanceLow))
                                        : distanceLow;
-    if (offset < 0) return Fail(ERROR_NEGATIVE_SEEK), INVALID_SET_FILE_POINTER;
-    if (DWORD error = entry->device->CheckPosition(static_cast<std::uint64_t>(offset)))
-        return Fail(error), INVALID_SET_FILE_POINTER;
+    if (offset < 0) return FailPosition(ERROR_NEGATIVE_SEEK);
+    if (DWORD error = entry->device->CheckPosition(static_cast<std::uint64_t>(offset))) return FailPosition(error);
     entry->position = static_cast<std::uint64_t>(offset);
     if (distanceHigh) *distanceHigh = static_cast<LONG>(offset >> 32);
     lastError = 0;

@@ -1,0 +1,89 @@
+#pragma once
+// The on-disk analysis of a FAT volume whose boot sector is lost: the search
+// for a subdirectory's first sector, the search for the two FAT copies, the
+// layout derived from them, the FAT type and the check for a boot sector that
+// is still intact. It reads the disk only, sector by sector or Block by Block,
+// on the drive and volume that the RepairState names, and writes nothing.
+
+#include <cstdint>
+#include <span>
+
+#include "disk/d_api.h"
+#include "repair/analysis_profile.h"
+#include "repair/repair_host.h"
+#include "repair/repair_state.h"
+
+namespace repair {
+
+// How the FAT search ended.
+enum class FatSearchEnd {
+    Scanned,         // all 20,001 sectors examined
+    ThirdFatStart,   // a third FAT start was found (FAT32-only program); the repair ends
+};
+
+// What the first four bytes of a sector say about a FAT starting there.
+enum class FatStartKind { None, Fat16, Fat32 };
+
+class Analysis {
+public:
+    Analysis(RepairState& state, RepairHost& host, const AnalysisProfile& profile);
+
+    // Directory search, FAT search, then SectorsPerFat and ReservedSectors.
+    // Returns whether the repair may go on. volmender: always true, its repair
+    // command tests the layout itself (LayoutIsUsable). FAT32-only program:
+    // false after a third FAT start and for any layout that may not be
+    // written; the user has then been told, and nothing more is to be shown.
+    bool AnalyseFat();
+
+    // Finds the first sector of a subdirectory ("." then "..") from 3 % (5 %)
+    // into the volume and sets SectorsPerCluster, DirSector, DirClusterOffset.
+    // Returns whether such a sector was found in this search.
+    bool FindDirCluster();
+    // Tests the leading sectors of one Block whose sector 0 is `firstSector`.
+    // True when one holds a usable pair; the three directory values are set.
+    bool FindDotEntries(std::span<const std::uint8_t> block, std::uint32_t firstSector);
+
+    // Sets Fat1Offset and Fat2Offset from the FAT starts in the first 20,001
+    // sectors of the volume.
+    FatSearchEnd FindFats();
+    // Reads `sector` into SectorBuf; true when it begins like a FAT.
+    bool IsFatStart(std::uint32_t sector);
+
+    // True when an intact boot sector in the first 513 sectors of the volume
+    // has a reserved-sector count that leads to a FAT start.
+    bool FindBootSector();
+
+    // Reads `sector` into SectorBuf; true when its first FAT entries decide the
+    // type, which is then in FatType ("FAT16" or "FAT32").
+    bool DetectFatType(std::uint32_t sector);
+
+private:
+    FatStartKind ReadFatStartKind(std::uint32_t sector);
+    void ReadIntoSectorBuf(std::uint32_t sector);
+    void ReadIntoBlockBuf(std::uint32_t firstSector);
+    void DeriveLayout(bool directoryFound);
+    std::uint32_t FallbackFatSize(bool directoryFound) const;
+    void DropClusterSizeThatMissesTheDirectory();
+    std::int64_t RootSectorsAfterSecondCopy() const;
+
+    RepairState& state_;
+    RepairHost& host_;
+    const AnalysisProfile& profile_;
+    // Kind of the FAT start that the last FAT search took for the second copy.
+    FatStartKind secondCopyKind_ = FatStartKind::None;
+};
+
+// The boot-sector test of the profile: EB ?? 90 (EB 58 90 for the FAT32-only
+// program) at the start and 55 AA at the end.
+bool IsBootSector(const AnalysisProfile& profile, std::span<const std::uint8_t, d_api::SectorSize> sector);
+
+FatStartKind FatStartKindOf(std::span<const std::uint8_t, d_api::SectorSize> sector);
+
+// The test before a boot sector may be written: cluster size, reserved
+// sectors, volume length and FAT size all non-zero.
+bool LayoutIsUsable(const VolumeLayout& layout);
+
+// Sector numbers are 32 bits wide; nothing past this one can be addressed.
+inline constexpr std::uint64_t LastAddressableSector = 0xFFFFFFFFu;
+
+}  // namespace repair

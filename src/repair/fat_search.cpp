@@ -1,0 +1,73 @@
+// The search for the starts of the two FAT copies near the volume start.
+
+#include "repair/analysis.h"
+#include "repair/disk_bytes.h"
+#include "repair/repair_texts.h"
+
+namespace repair {
+
+namespace {
+
+constexpr std::uint32_t Fat16Start = 0xFFFFFFF8;  // entries 0xFFF8 (media F8) and 0xFFFF
+constexpr std::uint32_t Fat32Start = 0x0FFFFFF8;  // entry 0x0FFFFFF8 (media F8)
+constexpr std::uint32_t LastFatSearchOffset = 20000;
+constexpr unsigned FatStartsThatEndTheSearch = 3;
+
+}  // namespace
+
+FatStartKind FatStartKindOf(std::span<const std::uint8_t, d_api::SectorSize> sector)
+{
+    switch (Le32(sector, 0)) {
+    case Fat16Start: return FatStartKind::Fat16;
+    case Fat32Start: return FatStartKind::Fat32;
+    default: return FatStartKind::None;
+    }
+}
+
+FatStartKind Analysis::ReadFatStartKind(std::uint32_t sector)
+{
+    ReadIntoSectorBuf(sector);
+    return FatStartKindOf(state_.SectorBuf);
+}
+
+bool Analysis::IsFatStart(std::uint32_t sector)
+{
+    return ReadFatStartKind(sector) != FatStartKind::None;
+}
+
+FatSearchEnd Analysis::FindFats()
+{
+    VolumeLayout& layout = state_.Layout;
+    layout.Fat1Offset = 0;
+    layout.Fat2Offset = 0;
+    secondCopyKind_ = FatStartKind::None;
+    unsigned finds = 0;
+
+    // A volume whose first 20,001 sectors would run past the last sector
+    // number gets no scan at all rather than one that wraps round.
+    if (std::uint64_t{layout.VolumeStart} + LastFatSearchOffset <= LastAddressableSector) {
+        for (std::uint32_t offset = 0; offset <= LastFatSearchOffset; ++offset) {
+            const FatStartKind kind = ReadFatStartKind(layout.VolumeStart + offset);
+            if (kind != FatStartKind::None) {
+                // The last find in each range counts.
+                if (offset < profile_.secondCopyFirstOffset) {
+                    layout.Fat1Offset = offset;
+                } else {
+                    layout.Fat2Offset = offset;
+                    secondCopyKind_ = kind;
+                }
+                ++finds;
+                if (profile_.endsAtThirdFatStart && finds == FatStartsThatEndTheSearch) {
+                    host_.ShowMessage(texts::FileSystemDamaged);
+                    return FatSearchEnd::ThirdFatStart;
+                }
+            }
+            host_.ProcessMessages();
+        }
+    }
+
+    if (profile_.noticeWithoutFirstCopy && layout.Fat1Offset == 0) host_.ShowMessage(texts::FileSystemDamaged);
+    return FatSearchEnd::Scanned;
+}
+
+}  // namespace repair

@@ -1,0 +1,86 @@
+// SectorsPerFat and ReservedSectors from where the FAT copies and the
+// directory were found.
+
+#include "repair/analysis.h"
+
+namespace repair {
+
+bool LayoutIsUsable(const VolumeLayout& layout)
+{
+    return layout.SectorsPerCluster != 0 && layout.ReservedSectors != 0 && layout.VolumeSectors != 0 &&
+           layout.SectorsPerFat != 0;
+}
+
+namespace {
+
+// Root-directory sectors between the second FAT copy and the data area of a
+// FAT16 volume: the 512 entries that the rebuilt FAT16 boot sector declares
+// (and that FAT16 formatters give a hard disk). A volume with another root
+// size cannot be described by that boot sector anyway.
+constexpr std::int64_t Fat16RootSectors = 32;
+
+// Where the data area (cluster 2) begins, counted from the volume start, as the
+// directory found by the search tells it.
+std::int64_t DataStartFromDirectory(const VolumeLayout& layout)
+{
+    return std::int64_t{layout.DirSector} - std::int64_t{layout.VolumeStart} - std::int64_t{layout.DirClusterOffset};
+}
+
+}  // namespace
+
+void Analysis::DeriveLayout(bool directoryFound)
+{
+    VolumeLayout& layout = state_.Layout;
+    if (layout.Fat1Offset != 0) {
+        layout.ReservedSectors = layout.Fat1Offset;
+        // Without a second copy after the first the FAT size is unknown; 0
+        // keeps the layout from ever being written.
+        layout.SectorsPerFat = layout.Fat2Offset > layout.Fat1Offset ? layout.Fat2Offset - layout.Fat1Offset : 0;
+        if (directoryFound) DropClusterSizeThatMissesTheDirectory();
+        return;
+    }
+    layout.SectorsPerFat = FallbackFatSize(directoryFound);
+    layout.ReservedSectors = layout.Fat2Offset - layout.SectorsPerFat;
+}
+
+// The cluster size is the quotient of the directory's distance from the
+// volume start by its cluster number, which is exact only while the FAT area
+// is small against that cluster number (small clusters and a directory early in
+// the volume break it). A boot sector built from the FATs found and such a
+// cluster size would put the directory elsewhere than where it lies, so the
+// cluster size is dropped (0), and the repair refuses the layout.
+void Analysis::DropClusterSizeThatMissesTheDirectory()
+{
+    VolumeLayout& layout = state_.Layout;
+    if (layout.SectorsPerCluster == 0 || layout.SectorsPerFat == 0) return;
+    const std::int64_t dataStart = std::int64_t{layout.ReservedSectors} + 2 * std::int64_t{layout.SectorsPerFat} +
+                                   RootSectorsAfterSecondCopy();
+    if (DataStartFromDirectory(layout) != dataStart) layout.SectorsPerCluster = 0;
+}
+
+// Without the first copy's start, the FAT size follows from where the data
+// area begins, as the directory found by this analysis tells it: the data
+// area follows the second copy directly on FAT32, and after the root
+// directory on FAT16. Anything that does not fit together (no directory found
+// now, no second copy, a data area that does not lie after the second copy, a
+// first copy that would have to start at or before the boot sector) yields 0,
+// which the repair refuses.
+std::uint32_t Analysis::FallbackFatSize(bool directoryFound) const
+{
+    const VolumeLayout& layout = state_.Layout;
+    if (!directoryFound || layout.SectorsPerCluster == 0) return 0;
+    if (layout.Fat2Offset == 0 || secondCopyKind_ == FatStartKind::None) return 0;
+    if (layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return 0;
+
+    const std::int64_t fatSize =
+        DataStartFromDirectory(layout) - RootSectorsAfterSecondCopy() - std::int64_t{layout.Fat2Offset};
+    if (fatSize <= 0 || fatSize >= std::int64_t{layout.Fat2Offset}) return 0;
+    return static_cast<std::uint32_t>(fatSize);
+}
+
+std::int64_t Analysis::RootSectorsAfterSecondCopy() const
+{
+    return secondCopyKind_ == FatStartKind::Fat16 ? Fat16RootSectors : 0;
+}
+
+}  // namespace repair

@@ -1,0 +1,29 @@
+#pragma once
+// Keeps a copy of the sector that a repair is about to overwrite, in a file
+// the user names.
+
+#include <cstdint>
+
+#include "repair/repair_host.h"
+#include "repair/repair_state.h"
+
+namespace repair {
+
+enum class BackupOutcome {
+    Saved,         // the 512 bytes are in the file the user chose
+    NothingSaved,  // the sector could not be read or the user cancelled; the repair goes on
+    Failed,        // the file could not be created or written; the error has been shown
+                   // and the repair must end here, before anything is written to the disk
+};
+
+// Reads `sector` of SelectedDrive into SectorBuf. When the read fails it shows
+// "读盘错误!" in the information dialog and returns false.
+bool ReadSectorAt(RepairState& state, RepairHost& host, std::uint32_t sector);
+
+// Reads `sector`, asks the user to keep it ("请备份将要被覆盖的扇区！") and
+// saves its 512 bytes under the name chosen in the save dialog with ".dat"
+// appended. A sector that cannot be read is not asked about: the user is told
+// that no backup could be made, and no stale buffer content is saved.
+BackupOutcome BackupSector(RepairState& state, RepairHost& host, std::uint32_t sector);
+
+}  // namespace repair

@@ -1,0 +1,361 @@
+// The search for the two FAT copies and the layout derived from them, on
+// described machines whose disks hold FAT starts where each case needs them.
+
+#include "machine_fixture.h"
+#include "repair/analysis.h"
+#include "repair/repair_texts.h"
+
+namespace repair {
+namespace {
+
+using testing::DirectoryStart;
+using testing::Fat16Start;
+using testing::Fat32Start;
+using testing::MachineTest;
+
+class FatSearch : public MachineTest {
+protected:
+    FatSearchEnd Search(const AnalysisProfile& profile = VolmenderProfile)
+    {
+        Analysis analysis(state, host, profile);
+        return analysis.FindFats();
+    }
+    bool Analyse(const AnalysisProfile& profile = VolmenderProfile)
+    {
+        Analysis analysis(state, host, profile);
+        return analysis.AnalyseFat();
+    }
+    const std::vector<std::string> damaged{texts::FileSystemDamaged};
+};
+
+// Offset from the volume start of the first sector of cluster `cluster`, for
+// a data area `dataStart` sectors into the volume and `perCluster` sectors per
+// cluster.
+std::uint32_t ClusterOffset(std::uint32_t dataStart, std::uint32_t perCluster, std::uint32_t cluster)
+{
+    return dataStart + (cluster - 2) * perCluster;
+}
+
+TEST_F(FatSearch, Fat32CopiesGiveReservedSectorsAndFatSize)
+{
+    MakeDisk(40000);
+    SetVolume(2048, 35000);
+    Put(2080, Fat32Start);
+    Put(9080, Fat32Start);
+    // A directory in cluster 14,100 of 512-byte clusters, data from 32 + 2 × 7,000.
+    Put(2048 + ClusterOffset(14032, 1, 14100), DirectoryStart(14100));
+
+    EXPECT_TRUE(Analyse());
+    EXPECT_EQ(state.Layout.Fat1Offset, 32u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 7032u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 7000u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 1u);
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_TRUE(LayoutIsUsable(state.Layout));
+}
+
+TEST_F(FatSearch, ClusterSizeThatMissesTheDirectoryIsDropped)
+{
+    // Cluster 3,000 of 8-sector clusters after a FAT area of 14,000 sectors:
+    // the quotient gives 12, which would put the directory elsewhere.
+    MakeDisk(45000);
+    SetVolume(2048, 40000);
+    Put(2080, Fat32Start);
+    Put(9080, Fat32Start);
+    Put(2048 + ClusterOffset(14032, 8, 3000), DirectoryStart(3000));
+
+    EXPECT_TRUE(Analyse());
+    EXPECT_EQ(state.Layout.SectorsPerFat, 7000u);
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 0u);
+    EXPECT_FALSE(LayoutIsUsable(state.Layout));
+
+    EXPECT_FALSE(Analyse(Fat32OnlyProfile));
+    EXPECT_EQ(host.Messages(), damaged);
+}
+
+TEST_F(FatSearch, Fat16DirectoryLiesPastTheRootDirectory)
+{
+    MakeDisk(40000);
+    SetVolume(0, 35000);
+    Put(4, Fat16Start);
+    Put(204, Fat16Start);
+    Put(ClusterOffset(4 + 400 + 32, 4, 1000), DirectoryStart(1000));
+    Analyse();
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 4u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 200u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 4u);
+}
+
+TEST_F(FatSearch, Fat16CopiesAtTheVolumeStart)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(1, Fat16Start);
+    Put(251, Fat16Start);
+    Analyse();
+    EXPECT_EQ(state.Layout.Fat1Offset, 1u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 251u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 250u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 1u);
+}
+
+TEST_F(FatSearch, RangesEndWhereTheProgramSays)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(191, Fat32Start);
+    Put(192, Fat32Start);
+    Search();
+    EXPECT_EQ(state.Layout.Fat1Offset, 191u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 192u);
+
+    Put(20000, Fat32Start);
+    Put(20001, Fat32Start);
+    Search();
+    EXPECT_EQ(state.Layout.Fat2Offset, 20000u);
+    EXPECT_EQ(host.messagesProcessed, 2 * 20001);
+
+    Put(254, Fat32Start);
+    Put(255, Fat32Start);
+    Put(20000, fixtures::Sector{});
+    Search(Fat32OnlyProfile);  // finds at 191, 192 and 254 make three
+    EXPECT_EQ(state.Layout.Fat1Offset, 254u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 0u);
+}
+
+TEST_F(FatSearch, Fat32OnlyRangesSplitAt255)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(254, Fat32Start);
+    Put(255, Fat32Start);
+    EXPECT_EQ(Search(Fat32OnlyProfile), FatSearchEnd::Scanned);
+    EXPECT_EQ(state.Layout.Fat1Offset, 254u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 255u);
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(FatSearch, LastFindInTheFirstRangeCounts)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(4, Fat32Start);
+    Put(104, Fat32Start);
+    Search();
+    EXPECT_EQ(state.Layout.Fat1Offset, 104u);
+}
+
+TEST_F(FatSearch, OnlySignaturesWithMediaF8AndAllHighBitsCount)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(10, testing::SectorBeginning({0xF0, 0xFF, 0xFF, 0xFF}));
+    Put(20, testing::SectorBeginning({0xF8, 0xFF, 0xFF, 0x7F}));
+    Put(300, Fat16Start);
+    Search();
+    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 300u);
+
+    Analysis analysis(state, host, VolmenderProfile);
+    EXPECT_TRUE(analysis.IsFatStart(300));
+    EXPECT_FALSE(analysis.IsFatStart(10));
+    EXPECT_FALSE(analysis.IsFatStart(20));
+}
+
+TEST_F(FatSearch, NoFirstCopyGivesTheNoticeInVolmenderOnly)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(0, Fat32Start);  // at offset 0 it reads as not found
+    Put(7032, Fat32Start);
+    Search();
+    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
+    EXPECT_EQ(host.Messages(), damaged);
+
+    host.events.clear();
+    EXPECT_EQ(Search(Fat32OnlyProfile), FatSearchEnd::Scanned);
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(FatSearch, FallbackFromTheDirectoryPosition)
+{
+    MakeDisk(110000);
+    SetVolume(63, 100000);
+    Put(63 + 1032, Fat32Start);
+    Put(26079, DirectoryStart(3000));  // 26,016 / 3,000 → 8 sectors per cluster
+
+    EXPECT_TRUE(Analyse());
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 8u);
+    EXPECT_EQ(state.Layout.DirSector, 26079u);
+    EXPECT_EQ(state.Layout.DirClusterOffset, 23984);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 1000u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
+    EXPECT_EQ(host.Messages(), damaged);
+    EXPECT_TRUE(LayoutIsUsable(state.Layout));
+}
+
+TEST_F(FatSearch, FallbackYieldsNoFatSizeWhenThingsDoNotFitTogether)
+{
+    MakeDisk(110000);
+    SetVolume(63, 100000);
+    Put(63 + 1032, Fat32Start);
+
+    // No directory found in this analysis: the values of an earlier one are
+    // not used.
+    state.Layout.DirSector = 26079;
+    state.Layout.DirClusterOffset = 23984;
+    Analyse();
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+
+    // The data area would begin before the end of the second copy.
+    Put(26079, DirectoryStart(3200));  // 8 per cluster, offset 25,584
+    Analyse();
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 8u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+
+    // The first copy would have to start at or before the boot sector.
+    Put(26079, DirectoryStart(3152));  // 8 per cluster, data area at offset 816
+    Put(63 + 1032, fixtures::Sector{});
+    Put(63 + 400, Fat32Start);         // FAT size 416 leaves no room before the second copy
+    Analyse();
+    EXPECT_EQ(state.Layout.Fat2Offset, 400u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+}
+
+TEST_F(FatSearch, FallbackOnFat16LeavesRoomForTheRootDirectory)
+{
+    MakeDisk(110000);
+    SetVolume(63, 100000);
+    Put(63 + 1032, Fat16Start);
+    Put(26079, DirectoryStart(3000));  // data area at offset 2,032
+    Analyse();
+    EXPECT_EQ(state.Layout.Fat2Offset, 1032u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 968u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 64u);
+}
+
+TEST_F(FatSearch, MissingSecondCopyGivesFatSizeZero)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(32, Fat32Start);
+    Put(20001, Fat32Start);
+    Put(9000, DirectoryStart(1000));
+    EXPECT_TRUE(Analyse());
+    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+    EXPECT_FALSE(LayoutIsUsable(state.Layout));
+}
+
+TEST_F(FatSearch, Fat32OnlyRefusesTwoFindsBelow255)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(38, Fat32Start);
+    Put(200, Fat32Start);
+    Put(9000, DirectoryStart(1000));
+    EXPECT_EQ(Search(Fat32OnlyProfile), FatSearchEnd::Scanned);
+    EXPECT_EQ(state.Layout.Fat1Offset, 200u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 0u);
+    EXPECT_TRUE(host.Messages().empty());
+
+    EXPECT_FALSE(Analyse(Fat32OnlyProfile));
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+    EXPECT_EQ(host.Messages(), damaged);
+}
+
+TEST_F(FatSearch, Fat32OnlyEndsAtTheThirdFatStart)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(32, Fat32Start);
+    Put(7032, Fat32Start);
+    Put(15000, Fat32Start);
+    Put(9000, DirectoryStart(1000));
+    state.Layout.SectorsPerFat = 77;
+    state.Layout.ReservedSectors = 7;
+
+    EXPECT_EQ(Search(Fat32OnlyProfile), FatSearchEnd::ThirdFatStart);
+    EXPECT_EQ(host.messagesProcessed, 15000);  // offsets 0 to 14,999; none after the third find
+    EXPECT_EQ(host.Messages(), damaged);
+
+    host.events.clear();
+    EXPECT_FALSE(Analyse(Fat32OnlyProfile));
+    EXPECT_EQ(host.Messages(), damaged);  // once, from the FAT search
+    EXPECT_EQ(state.Layout.SectorsPerFat, 77u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 7u);
+}
+
+TEST_F(FatSearch, Fat32OnlySameLayoutWhereverTheVolumeStarts)
+{
+    for (std::uint32_t start : {0u, 2048u, 100063u}) {
+        MakeDisk(140000);
+        SetVolume(start, 35000);
+        Put(start + 32, Fat32Start);
+        Put(start + 7032, Fat32Start);
+        Put(start + ClusterOffset(14032, 1, 14100), DirectoryStart(14100));
+        host = {};
+        EXPECT_TRUE(Analyse(Fat32OnlyProfile)) << start;
+        EXPECT_EQ(state.Layout.Fat1Offset, 32u);
+        EXPECT_EQ(state.Layout.Fat2Offset, 7032u);
+        EXPECT_EQ(state.Layout.SectorsPerFat, 7000u);
+        EXPECT_EQ(state.Layout.ReservedSectors, 32u);
+        EXPECT_TRUE(host.Messages().empty());
+    }
+}
+
+TEST_F(FatSearch, Fat32OnlyFallbackWithoutNotice)
+{
+    MakeDisk(110000);
+    SetVolume(63, 100000);
+    Put(63 + 1032, Fat32Start);
+    Put(26079, DirectoryStart(3000));
+    EXPECT_TRUE(Analyse(Fat32OnlyProfile));
+    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 1000u);
+    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(FatSearch, Fat32OnlyRefusesWithoutADirectoryFoundNow)
+{
+    MakeDisk(30000);
+    SetVolume(0, 30000);
+    Put(32, Fat32Start);
+    Put(7032, Fat32Start);
+    // Values of an earlier analysis that found a directory.
+    state.Layout.SectorsPerCluster = 8;
+    state.Layout.DirSector = 9000;
+    EXPECT_FALSE(Analyse(Fat32OnlyProfile));
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 8u);  // kept, yet not trusted
+    EXPECT_EQ(host.Messages(), damaged);
+}
+
+TEST_F(FatSearch, AFailedReadIsNoFatStart)
+{
+    // Sector 33 cannot be read; what sector 32 left in the buffer must not
+    // count as a second find there.
+    MakeDisk(30000, {fixtures::MachineFault::ReadError(0, 33, 23)});
+    SetVolume(0, 30000);
+    Put(32, Fat32Start);
+    Put(7032, Fat32Start);
+    EXPECT_EQ(Search(Fat32OnlyProfile), FatSearchEnd::Scanned);
+    EXPECT_EQ(state.Layout.Fat1Offset, 32u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 7032u);
+}
+
+TEST_F(FatSearch, VolumeAtTheEndOfTheSectorNumbersIsNotScannedRoundToTheStart)
+{
+    MakeDisk(30000);
+    Put(32, Fat32Start);
+    Put(7032, Fat32Start);
+    SetVolume(0xFFFFFFFFu - 19999, 30000);
+    Search();
+    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
+    EXPECT_EQ(state.Layout.Fat2Offset, 0u);
+    EXPECT_EQ(host.messagesProcessed, 0);
+}
+
+}  // namespace
+}  // namespace repair

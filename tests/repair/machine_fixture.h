@@ -1,0 +1,91 @@
+#pragma once
+// A test that runs the repair code on a described machine: one drive backed by
+// a sparse image, with sectors placed where a case needs them.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "fixtures/described_machine.h"
+#include "fixtures/disk_image.h"
+#include "fixtures/temp_dir.h"
+#include "platform/machine_selection.h"
+#include "recording_host.h"
+#include "repair/repair_state.h"
+
+namespace repair::testing {
+
+inline fixtures::Sector SectorBeginning(std::initializer_list<std::uint8_t> bytes)
+{
+    fixtures::Sector sector{};
+    std::copy(bytes.begin(), bytes.end(), sector.begin());
+    return sector;
+}
+
+inline const fixtures::Sector Fat32Start = SectorBeginning({0xF8, 0xFF, 0xFF, 0x0F, 0xFF, 0xFF, 0xFF, 0x0F});
+inline const fixtures::Sector Fat16Start = SectorBeginning({0xF8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+
+// The first sector of a subdirectory whose "." entry names `cluster`.
+inline fixtures::Sector DirectoryStart(std::uint32_t cluster)
+{
+    fixtures::Sector sector{};
+    std::memcpy(sector.data(), ".          ", 11);
+    sector[11] = 0x10;
+    fixtures::WriteLe16(sector.data() + 20, static_cast<std::uint16_t>(cluster >> 16));
+    fixtures::WriteLe16(sector.data() + 26, static_cast<std::uint16_t>(cluster));
+    std::memcpy(sector.data() + 32, "..         ", 11);
+    sector[43] = 0x10;
+    return sector;
+}
+
+// A boot sector with the given jump distance and reserved-sector count.
+inline fixtures::Sector BootSector(std::uint8_t jump, std::uint16_t reserved)
+{
+    fixtures::Sector sector = SectorBeginning({0xEB, jump, 0x90});
+    fixtures::WriteLe16(sector.data() + 14, reserved);
+    sector[510] = 0x55;
+    sector[511] = 0xAA;
+    return sector;
+}
+
+class MachineTest : public ::testing::Test {
+protected:
+    ~MachineTest() override { platform::UseMachineFromEnvironment(); }
+
+    // Drive 0 of the machine: a sparse image of `sectors` sectors.
+    void MakeDisk(std::uint64_t sectors, const std::vector<fixtures::MachineFault>& faults = {})
+    {
+        image = dir.File("disk.img");
+        fixtures::CreateBlankImage(image, sectors);
+        UseMachine(faults);
+    }
+
+    void UseMachine(const std::vector<fixtures::MachineFault>& faults = {})
+    {
+        fixtures::DescribedMachine machine;
+        machine.drives.push_back({0, image});
+        machine.faults = faults;
+        const std::string path = dir.File("machine.txt");
+        fixtures::WriteMachineFile(path, machine);
+        platform::UseDescribedMachine(path);
+    }
+
+    void Put(std::uint64_t sector, const fixtures::Sector& content) { fixtures::WriteSector(image, sector, content); }
+    fixtures::Sector Get(std::uint64_t sector) const { return fixtures::ReadSector(image, sector); }
+
+    void SetVolume(std::uint32_t start, std::uint32_t sectors)
+    {
+        state.Layout.VolumeStart = start;
+        state.Layout.VolumeSectors = sectors;
+    }
+
+    fixtures::TempDir dir;
+    std::string image;
+    RepairState state;
+    RecordingHost host;
+};
+
+}  // namespace repair::testing

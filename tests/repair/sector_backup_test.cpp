@@ -1,0 +1,126 @@
+// The backup of the sector about to be overwritten and the boot-sector writes,
+// on described machines.
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "fixtures/file_content.h"
+#include "machine_fixture.h"
+#include "repair/boot_sector_images.h"
+#include "repair/repair_texts.h"
+#include "repair/sector_backup.h"
+
+namespace repair {
+namespace {
+
+using testing::MachineTest;
+
+class SectorBackup : public MachineTest {
+protected:
+    void SetUp() override
+    {
+        MakeDisk(1000);
+        for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        Put(63, content);
+        state.Layout.VolumeStart = 63;
+    }
+
+    fixtures::Sector content{};
+};
+
+TEST_F(SectorBackup, SavesExactlyTheSectorWithDatAppended)
+{
+    host.saveAnswers = {dir.File("keep.dat")};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    EXPECT_EQ(host.events, (std::vector<std::string>{std::string("message: ") + texts::PleaseBackUp, "save dialog"}));
+    const auto saved = fixtures::ReadHostFile(dir.File("keep.dat.dat"));
+    EXPECT_EQ(saved, std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
+TEST_F(SectorBackup, CancelSavesNothingAndKeepsAnEarlierBackup)
+{
+    host.saveAnswers = {dir.File("keep"), std::nullopt};
+    ASSERT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    Put(63, fixtures::Sector{});
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::NothingSaved);
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
+TEST_F(SectorBackup, FailedReadSavesNoStaleSector)
+{
+    UseMachine({fixtures::MachineFault::ReadError(0, 63, 23)});
+    state.SectorBuf.fill(0xAB);  // what an earlier step left
+    host.saveAnswers = {dir.File("stale")};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::NothingSaved);
+    EXPECT_EQ(host.events, (std::vector<std::string>{std::string("information: ") + texts::ReadError,
+                                                     std::string("message: ") + texts::BackupImpossible}));
+    struct stat info {};
+    EXPECT_NE(::stat(dir.File("stale.dat").c_str(), &info), 0);
+}
+
+TEST_F(SectorBackup, UncreatableFileIsAnErrorThatEndsTheRepair)
+{
+    host.saveAnswers = {dir.File("no-such-folder/keep")};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Failed);
+    ASSERT_EQ(host.events.size(), 3u);
+    EXPECT_EQ(host.events[2].rfind("error: Cannot create file \"" + dir.File("no-such-folder/keep.dat") + "\". ", 0),
+              0u)
+        << host.events[2];
+}
+
+TEST_F(SectorBackup, FileThatCannotBeWrittenInFullIsAnError)
+{
+    // /dev/full accepts the open and refuses every byte.
+    host.saveAnswers = {dir.File("full")};
+    ASSERT_EQ(::symlink("/dev/full", dir.File("full.dat").c_str()), 0);
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Failed);
+    EXPECT_EQ(host.events.back().rfind("error: Cannot write file", 0), 0u) << host.events.back();
+}
+
+TEST_F(SectorBackup, ReadSectorAtReportsAFailedRead)
+{
+    EXPECT_TRUE(ReadSectorAt(state, host, 63));
+    EXPECT_EQ(state.SectorBuf, content);
+    UseMachine({fixtures::MachineFault::ReadError(0, 63, 23)});
+    EXPECT_FALSE(ReadSectorAt(state, host, 63));
+    EXPECT_EQ(state.SectorBuf, content);  // a failed read leaves the buffer alone
+    EXPECT_EQ(host.events, std::vector<std::string>{std::string("information: ") + texts::ReadError});
+}
+
+using BootSectorWrite = MachineTest;
+
+TEST_F(BootSectorWrite, ImagesGoToTheVolumeStartOfTheSelectedDrive)
+{
+    MakeDisk(1000);
+    state.Layout.VolumeStart = 63;
+    BootSectorWriter writer(state);
+    ASSERT_TRUE(writer.WriteFat32BootSector(8, 32, 900, 100));
+    EXPECT_EQ(Get(63), writer.Fat32Image());
+    EXPECT_EQ(Get(0), fixtures::Sector{});
+
+    ASSERT_TRUE(writer.WriteFat16BootSector(4, 1, 900, 100));
+    const fixtures::Sector written = Get(63);
+    EXPECT_EQ(written, writer.Fat16Image());
+    // Nothing of the FAT32 image is left in the FAT16 one.
+    for (std::size_t i = 62; i < 510; ++i) ASSERT_EQ(written[i], 0) << i;
+    EXPECT_EQ(writer.Fat32Image()[1], 0x58);
+}
+
+TEST_F(BootSectorWrite, FailedWriteIsReported)
+{
+    MakeDisk(1000, {fixtures::MachineFault::WriteError(0, 29)});
+    state.Layout.VolumeStart = 63;
+    BootSectorWriter writer(state);
+    EXPECT_FALSE(writer.WriteFat32BootSector(8, 32, 900, 100));
+    EXPECT_FALSE(writer.WriteFat16BootSector(8, 32, 900, 100));
+    EXPECT_EQ(Get(63), fixtures::Sector{});
+
+    state.SelectedDrive = 5;  // no such drive
+    UseMachine();
+    EXPECT_FALSE(writer.WriteFat32BootSector(8, 32, 900, 100));
+}
+
+}  // namespace
+}  // namespace repair
