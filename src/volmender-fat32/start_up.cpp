@@ -4,7 +4,7 @@
 
 #include "disk/d_api.h"
 #include "ui/dialog_service.h"
-#include "volmender-fat32/main_window.h"
+#include "volmender-fat32/tform1.h"
 
 namespace volmender_fat32 {
 
