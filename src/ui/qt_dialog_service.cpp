@@ -7,15 +7,19 @@
 #include "platform/win32.h"
 #include "ui/application_title.h"
 #include "ui/error_guard.h"
+#include "ui/form_activation.h"
 
 namespace ui {
 namespace {
 
+enum class BoxKind { ProgramDialog, SystemBox };
+
 // A modal box with one OK button and no owner window, so that it opens
 // centred on the screen and blocks the whole program until it is closed.
-void ShowBox(QMessageBox::Icon icon, const QString& caption, const QString& text)
+void ShowBox(BoxKind kind, QMessageBox::Icon icon, const QString& caption, const QString& text)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Ok);
+    if (kind == BoxKind::SystemBox) MarkAsSystemBox(&box);
     box.exec();
 }
 
@@ -34,24 +38,24 @@ QMessageBox::Icon IconOfStyle(unsigned style)
 
 void QtDialogService::ShowMessage(const QString& text)
 {
-    ShowBox(QMessageBox::NoIcon, ApplicationTitle(), text);
+    ShowBox(BoxKind::ProgramDialog, QMessageBox::NoIcon, ApplicationTitle(), text);
 }
 
 void QtDialogService::ShowInformation(const QString& text)
 {
-    ShowBox(QMessageBox::Information, QStringLiteral("Information"), text);
+    ShowBox(BoxKind::ProgramDialog, QMessageBox::Information, QStringLiteral("Information"), text);
 }
 
 int QtDialogService::SystemMessageBox(const QString& text, const QString& caption, unsigned style)
 {
     // The programs only ever ask for the single OK button (MB_OK).
-    ShowBox(IconOfStyle(style), caption, text);
+    ShowBox(BoxKind::SystemBox, IconOfStyle(style), caption, text);
     return win32::IDOK;
 }
 
 void QtDialogService::ShowError(const QString& message)
 {
-    ShowBox(QMessageBox::Critical, ApplicationTitle(), ErrorBoxText(message));
+    ShowBox(BoxKind::SystemBox, QMessageBox::Critical, ApplicationTitle(), ErrorBoxText(message));
 }
 
 std::optional<QString> QtDialogService::AskSaveFileName()
