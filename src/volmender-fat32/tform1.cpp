@@ -1,7 +1,6 @@
 #include "volmender-fat32/tform1.h"
 
-#include <QEvent>
-#include <QLineEdit>
+#include <QMenu>
 
 #include "platform/win32.h"
 #include "repair/drive_choice.h"
@@ -10,6 +9,7 @@
 #include "ui/dialog_service.h"
 #include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
+#include "ui/form_activation.h"
 #include "ui/web_addresses.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
@@ -66,17 +66,12 @@ void TForm1::WireHandlers()
     connect(Button2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { PopUpDiskPop(Button2, position); });
 
-    // Closing one of the program's own message dialogs gives the focus back to
-    // this window, which counts as an activation once the window is on screen.
+    ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
+    // Scripted dialogs open no window, so they report their closing instead:
+    // it gives the focus back to this window once the window is on screen.
     ui::Dialogs().SetOwnDialogClosedHandler([this] {
         if (isVisible()) ui::RunGuarded([this] { FormActivate(); });
     });
-}
-
-bool TForm1::event(QEvent* event)
-{
-    if (event->type() == QEvent::WindowActivate) ui::RunGuarded([this] { FormActivate(); });
-    return QWidget::event(event);
 }
 
 void TForm1::FormCreate()

@@ -36,9 +36,6 @@ public:
     // and the volume layout that the repair commands share.
     repair::RepairState State;
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     void WireHandlers();
     void OpenInInternetExplorer(const char* address);
