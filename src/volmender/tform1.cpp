@@ -1,19 +1,18 @@
 #include "volmender/tform1.h"
 
-#include <QEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 
 #include "disk/d_api.h"
+#include "repair/drive_choice.h"
+#include "repair/repair_texts.h"
 #include "ui/busy_animation.h"
 #include "ui/dialog_service.h"
+#include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
 #include "ui/form_activation.h"
 #include "ui/process_messages.h"
 #include "ui/web_addresses.h"
-#include "volmender/drive_list.h"
 #include "volmender/update/update_download.h"
 #include "volmender/window_centring.h"
 
@@ -29,7 +28,6 @@ constexpr int TimerIntervalMs = 5000;
 const char* const CreationWarning =
     "警告：本程序直接将数据写入磁盘，操作需谨慎，一旦数据发生丢失，软件作者概不负责！特此警告！";
 const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更新到最新版使用！";
-const char* const ReadError = "读盘错误!";
 // Set off from the version by a run of blanks.
 const char* const AuthorCredit = "          作者：磁道小虾  联系电话：000-00000000";
 
@@ -43,9 +41,7 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     move(DesignedLeft, DesignedTop);
-    // DList completes typed text itself (AutoCompleteDList); Qt's own inline
-    // completer would fight it over the edit field.
-    DList->setCompleter(nullptr);
+    driveList_ = new ui::DriveListBox(DList);
 
     browser_ = services_.makeBrowser(web);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
@@ -71,12 +67,7 @@ void TForm1::WireHandlers()
     const auto guarded = [this](void (TForm1::*handler)()) {
         return [this, handler] { ui::RunGuarded([this, handler] { (this->*handler)(); }); };
     };
-    // Only a pick by the user runs DListClick; selections made from code do not.
-    connect(DList, &QComboBox::activated, this, guarded(&TForm1::DListClick));
-    connect(DList->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& typed) {
-        ui::RunGuarded([this, &typed] { AutoCompleteDList(typed); });
-    });
-    DList->lineEdit()->installEventFilter(this);
+    connect(driveList_, &ui::DriveListBox::Picked, this, guarded(&TForm1::DListClick));
     connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
     connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
@@ -92,15 +83,6 @@ void TForm1::WireHandlers()
     ui::Dialogs().SetOwnDialogClosedHandler([this] {
         if (isVisible()) ui::RunGuarded([this] { FormActivate(); });
     });
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == DList->lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        skipCompletion_ = key == Qt::Key_Backspace || key == Qt::Key_Delete;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::FormCreate()
@@ -126,52 +108,25 @@ void TForm1::FormCreate()
     move(left, top);
 }
 
+// Drives that came or went since the last activation show up or drop out.
 void TForm1::FormActivate()
 {
-    // The list is rebuilt from scratch so that drives that came or went since
-    // the last activation show up or drop out; the edit field keeps its text.
-    const QString editText = DList->currentText();
-    DList->clear();
-    int lines = 0;
-    for (int drive = 0; drive <= 255; ++drive) {
-        d_api::TDriveParams params{};
-        if (!d_api::GetDriveParams(static_cast<std::uint8_t>(drive), params)) continue;
-        DriveNumbers[lines++] = static_cast<std::uint8_t>(drive);
-        DList->addItem(volmender::DriveListLine(params));
-    }
-    DList->setCurrentIndex(-1);
-    DList->setEditText(editText);
+    QStringList lines;
+    for (const d_api::TDriveParams& params : repair::ListDrives(State)) lines << ui::DriveListLine(params);
+    driveList_->Refill(lines);
 }
 
 void TForm1::DListClick()
 {
     const int line = DList->currentIndex();
     if (line < 0 || line >= DList->count()) return;
-    State.SelectedDrive = DriveNumbers[static_cast<std::size_t>(line)];
-    // A drive that no longer answers leaves the previous drive's parameters.
-    d_api::GetDriveParams(State.Drive(), State.DriveParams);
-    State.CurSector = 0;
+    repair::ChooseDrive(State, static_cast<std::size_t>(line));
     ReadFirstSector();
-}
-
-void TForm1::AutoCompleteDList(const QString& typed)
-{
-    if (skipCompletion_ || typed.isEmpty()) return;
-    const int line = DList->findText(typed, Qt::MatchStartsWith);  // letter case ignored
-    if (line < 0) return;
-    const bool picked = line != DList->currentIndex();
-    DList->setCurrentIndex(line);
-    // The completed rest stays selected, so typing on replaces it.
-    const QString completed = DList->itemText(line);
-    DList->setEditText(completed);
-    DList->lineEdit()->setSelection(static_cast<int>(typed.size()), static_cast<int>(completed.size() - typed.size()));
-    if (picked) DListClick();
 }
 
 void TForm1::ReadFirstSector()
 {
-    if (!d_api::ReadSectors(State.Drive(), State.CurSector, 1, State.SectorBuf.data()))
-        ui::Dialogs().ShowInformation(QString::fromUtf8(ReadError));
+    if (!repair::ReadFirstSector(State)) ui::Dialogs().ShowInformation(QString::fromUtf8(repair::texts::ReadError));
 }
 
 void TForm1::Button3Click()

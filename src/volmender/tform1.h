@@ -4,8 +4,6 @@
 // Its components come from the layout TFORM1 under the layout's names.
 
 #include <QWidget>
-#include <array>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +14,10 @@
 #include "ui_tform1.h"
 
 class QTimer;
+
+namespace ui {
+class DriveListBox;
+}
 
 // What the window takes from outside; tests put stand-ins here.
 struct TForm1Services {
@@ -51,25 +53,17 @@ public:
 
     QTimer* Timer1 = nullptr;
     std::string Version;
-    // The drive number behind each line of DList, line 0 first.
-    std::array<std::uint8_t, 256> DriveNumbers{};
-    // The chosen drive, its parameters, the buffers and the volume layout that
-    // the repair commands share.
+    // The chosen drive, the drive numbers behind the list's lines, the buffers
+    // and the volume layout that the repair commands share.
     repair::RepairState State;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void WireHandlers();
-    void AutoCompleteDList(const QString& typed);
     void PopUpDiskPop(QWidget* source, const QPoint& position);
     win32::HWND WindowHandle();
 
     TForm1Services services_;
     std::unique_ptr<ui::WebBrowser> browser_;
     bool programEnded_ = false;
-    // Set by Backspace or Delete in DList's edit field: removing text must not
-    // complete it again.
-    bool skipCompletion_ = false;
+    ui::DriveListBox* driveList_ = nullptr;
 };

@@ -49,10 +49,10 @@ TEST_F(TForm1Drives, ListsEveryAnsweringDriveWithItsKindAndSize)
 
     EXPECT_EQ(Lines(form.DList),
               (QStringList{"硬盘 (74.53 GB)", "U盘 (958.00 MB)", "硬盘 (0.98 GB)", "U盘 (1000.00 MB)"}));
-    EXPECT_EQ(form.DriveNumbers[0], 0);
-    EXPECT_EQ(form.DriveNumbers[1], 1);
-    EXPECT_EQ(form.DriveNumbers[2], 5);
-    EXPECT_EQ(form.DriveNumbers[3], 9);
+    EXPECT_EQ(form.State.DriveNumbers[0], 0);
+    EXPECT_EQ(form.State.DriveNumbers[1], 1);
+    EXPECT_EQ(form.State.DriveNumbers[2], 5);
+    EXPECT_EQ(form.State.DriveNumbers[3], 9);
     EXPECT_EQ(form.DList->currentIndex(), -1);
     EXPECT_EQ(form.DList->currentText(), "选择磁盘...");
 }
@@ -79,7 +79,7 @@ TEST_F(TForm1Drives, HoldsAll256DriveNumbers)
     for (int drive = 0; drive < 256; ++drive) machine.AddDrive(drive, 2048, "geometry=1/64/32");
     TForm1& form = Start();
     ASSERT_EQ(form.DList->count(), 256);
-    for (int line = 0; line < 256; ++line) EXPECT_EQ(form.DriveNumbers[line], line);
+    for (int line = 0; line < 256; ++line) EXPECT_EQ(form.State.DriveNumbers[line], line);
 }
 
 TEST_F(TForm1Drives, PickingTheThirdLineSelectsTheDriveBehindItAndReadsItsFirstSector)
