@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/file_transfers.h"
 #include "platform/system_errors.h"
 
 namespace platform {
@@ -49,15 +50,7 @@ win32::DWORD DescribedDisk::Read(std::uint64_t offset, void* buffer, win32::DWOR
         if (fault.drive == number_ && covered(fault.sector)) end = std::min(end, std::max(offset, fault.sector * SectorBytes));
     end = std::min(end, ImageBytes());
 
-    auto* bytes = static_cast<char*>(buffer);
-    while (offset + done < end) {
-        ssize_t got = ::pread(fd_, bytes + done, end - offset - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return SystemErrorFromErrno(errno);
-        if (got == 0) break;
-        done += static_cast<win32::DWORD>(got);
-    }
-    return 0;
+    return ReadFullyAt(fd_, offset, buffer, static_cast<win32::DWORD>(end - offset), done);
 }
 
 win32::DWORD DescribedDisk::Write(std::uint64_t offset, const void* buffer, win32::DWORD length,
@@ -67,14 +60,7 @@ win32::DWORD DescribedDisk::Write(std::uint64_t offset, const void* buffer, win3
     if (auto fault = machine_.writeFaults.find(number_); fault != machine_.writeFaults.end()) return fault->second;
     if (offset > ImageBytes() || length > ImageBytes() - offset) return win32::ERROR_SECTOR_NOT_FOUND;
 
-    const auto* bytes = static_cast<const char*>(buffer);
-    while (done < length) {
-        ssize_t put = ::pwrite(fd_, bytes + done, length - done, static_cast<off_t>(offset + done));
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return SystemErrorFromErrno(put < 0 ? errno : EIO, win32::ERROR_WRITE_FAULT);
-        done += static_cast<win32::DWORD>(put);
-    }
-    return 0;
+    return WriteFullyAt(fd_, offset, buffer, length, done);
 }
 
 win32::DWORD DescribedDisk::PositionFault() const

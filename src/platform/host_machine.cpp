@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/device_names.h"
+#include "platform/file_transfers.h"
 #include "platform/host_inventory.h"
 #include "platform/system_errors.h"
 
@@ -43,16 +44,7 @@ public:
 
     win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) override
     {
-        done = 0;
-        auto* bytes = static_cast<char*>(buffer);
-        while (done < length) {
-            ssize_t got = ::pread(fd_, bytes + done, length - done, static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) return SystemErrorFromErrno(errno);
-            if (got == 0) break;  // the end of the disk
-            done += static_cast<win32::DWORD>(got);
-        }
-        return 0;
+        return ReadFullyAt(fd_, offset, buffer, length, done);
     }
 
     win32::DWORD WriteAt(std::uint64_t offset, const void* buffer, win32::DWORD length, win32::DWORD& done) override
@@ -60,13 +52,7 @@ public:
         done = 0;
         std::uint64_t size = DiskBytes();
         if (offset > size || length > size - offset) return win32::ERROR_SECTOR_NOT_FOUND;
-        const auto* bytes = static_cast<const char*>(buffer);
-        while (done < length) {
-            ssize_t put = ::pwrite(fd_, bytes + done, length - done, static_cast<off_t>(offset + done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) return SystemErrorFromErrno(put < 0 ? errno : EIO, win32::ERROR_WRITE_FAULT);
-            done += static_cast<win32::DWORD>(put);
-        }
+        if (win32::DWORD error = WriteFullyAt(fd_, offset, buffer, length, done)) return error;
         // The sector must be on the disk before the user is told it was written.
         return ::fsync(fd_) == 0 ? 0 : SystemErrorFromErrno(errno, win32::ERROR_WRITE_FAULT);
     }

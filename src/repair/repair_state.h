@@ -28,6 +28,9 @@ struct VolumeLayout {
 struct RepairState {
     std::uint32_t SelectedDrive = 0;      // its low 8 bits are the drive number
     std::uint32_t CurSector = 0;
+    // The drive number behind each line of the drive list, line 0 first; only
+    // the entries below the list's line count are meaningful.
+    std::array<std::uint8_t, 256> DriveNumbers{};
     d_api::TDriveParams DriveParams{};
     std::array<std::uint8_t, d_api::SectorSize> SectorBuf{};
     std::vector<std::uint8_t> BlockBuf = std::vector<std::uint8_t>(d_api::BlockSize, 0);

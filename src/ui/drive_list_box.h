@@ -1,0 +1,49 @@
+#pragma once
+// The drive list's combo box as both main windows use it: its line texts, its
+// refill, and the auto-completion of typed text that picks a line.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "disk/d_api.h"
+
+class QComboBox;
+
+namespace ui {
+
+// "U盘 (" for a removable drive, "硬盘 (" for a fixed one, then the size with
+// two decimals: "958.00 MB)" below 1000 MB, "74.53 GB)" from there on.
+QString DriveListLine(const d_api::TDriveParams& params);
+
+class DriveListBox : public QObject {
+    Q_OBJECT
+
+public:
+    // Takes over the editable combo box `box` and belongs to it. Qt's own
+    // inline completer is removed: it would fight this one over the edit field.
+    explicit DriveListBox(QComboBox* box);
+
+    // Replaces every line; the edit field keeps its text and no line is
+    // selected afterwards.
+    void Refill(const QStringList& lines);
+
+signals:
+    // The user picked a line with the mouse or the keyboard, or typed text
+    // that auto-completion turned into another line. Selections made from
+    // code are no pick.
+    void Picked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AutoComplete(const QString& typed);
+
+    QComboBox* box_;
+    // Set by Backspace or Delete in the edit field: removing text must not
+    // complete it again.
+    bool skipCompletion_ = false;
+};
+
+}  // namespace ui

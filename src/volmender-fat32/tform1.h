@@ -1,0 +1,45 @@
+#pragma once
+// The main window of the FAT32-only program: the drive list, the repair button,
+// the notes memo and the busy panel on the page "功能", the buttons that open
+// web pages on the page "升级". Its components come from the layout TFORM1
+// under the layout's names.
+
+#include <QWidget>
+
+#include "repair/repair_state.h"
+#include "ui_tform1.h"
+
+namespace ui {
+class DriveListBox;
+}
+
+class TForm1 : public QWidget, public Ui::TFORM1 {
+    Q_OBJECT
+
+public:
+    // Builds the window from its layout at its designed place and runs the
+    // creation step; the window is not shown.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void FormCreate();
+    void FormActivate();
+    void DListClick();
+    void ReadFirstSector();
+    void Button3Click();
+    void Button4Click();
+    void Button1Click();
+    void Button5Click();
+    void Button6Click();
+
+    // The chosen drive, the drive numbers behind the list's lines, the buffers
+    // and the volume layout that the repair commands share.
+    repair::RepairState State;
+
+private:
+    void WireHandlers();
+    void OpenInInternetExplorer(const char* address);
+    void PopUpDiskPop(QWidget* source, const QPoint& position);
+
+    ui::DriveListBox* driveList_ = nullptr;
+};

@@ -1,0 +1,183 @@
+#include "volmender/tform1.h"
+
+#include <QMenu>
+#include <QTimer>
+
+#include "disk/d_api.h"
+#include "repair/drive_choice.h"
+#include "repair/repair_texts.h"
+#include "ui/busy_animation.h"
+#include "ui/dialog_service.h"
+#include "ui/drive_list_box.h"
+#include "ui/error_guard.h"
+#include "ui/form_activation.h"
+#include "ui/process_messages.h"
+#include "ui/web_addresses.h"
+#include "volmender/update/update_download.h"
+#include "volmender/window_centring.h"
+
+namespace {
+
+// Where the layout places the window; it stays there when the creation steps
+// fail before the window is centred.
+constexpr int DesignedLeft = 335;
+constexpr int DesignedTop = 198;
+
+constexpr int TimerIntervalMs = 5000;
+
+const char* const CreationWarning =
+    "警告：本程序直接将数据写入磁盘，操作需谨慎，一旦数据发生丢失，软件作者概不负责！特此警告！";
+const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更新到最新版使用！";
+// Set off from the version by a run of blanks.
+const char* const AuthorCredit = "          作者：磁道小虾  联系电话：000-00000000";
+
+}  // namespace
+
+TForm1::TForm1(TForm1Services services, QWidget* parent)
+    : QWidget(parent), services_(std::move(services))
+{
+    setupUi(this);
+    // A fixed border with the system menu and the minimise box, no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    move(DesignedLeft, DesignedTop);
+    driveList_ = new ui::DriveListBox(DList);
+
+    browser_ = services_.makeBrowser(web);
+    ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(TimerIntervalMs);
+
+    WireHandlers();
+    Timer1->start();
+    ui::RunGuarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    ui::Dialogs().SetOwnDialogClosedHandler({});
+}
+
+void TForm1::WireHandlers()
+{
+    // Each handler runs under the error guard: an error nobody catches ends
+    // the handler and shows the application's error box.
+    const auto guarded = [this](void (TForm1::*handler)()) {
+        return [this, handler] { ui::RunGuarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(driveList_, &ui::DriveListBox::Picked, this, guarded(&TForm1::DListClick));
+    connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
+    connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
+    connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
+    connect(Timer1, &QTimer::timeout, this, guarded(&TForm1::Timer1Timer));
+    connect(DList, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { PopUpDiskPop(DList, position); });
+    connect(Button2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { PopUpDiskPop(Button2, position); });
+
+    ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
+    // Scripted dialogs open no window, so they report their closing instead:
+    // it gives the focus back to this window once the window is on screen.
+    ui::Dialogs().SetOwnDialogClosedHandler([this] {
+        if (isVisible()) ui::RunGuarded([this] { FormActivate(); });
+    });
+}
+
+void TForm1::FormCreate()
+{
+    browser_->Navigate(QString::fromLatin1(web_addresses::HomePage));
+    State.CurSector = 0;
+    State.SelectedDrive = 0;
+    Version = "1.22";
+    ui::Dialogs().ShowMessage(QString::fromUtf8(CreationWarning));
+    setWindowTitle(QStringLiteral("Volmender V") + QString::fromStdString(Version) + QString::fromUtf8(AuthorCredit));
+
+    const std::string nextVersion = update::NextVersion(Version);
+    const std::string localName = update::UpdateFileName(nextVersion);
+    const std::string url = update::UpdateUrl(nextVersion);
+    if (DownloadFile(url, localName)) {
+        ui::Dialogs().ShowMessage(QString::fromUtf8(UpdateDownloaded));
+        programEnded_ = true;
+        return;
+    }
+
+    const int left = volmender::CentredPosition(win32::GetSystemMetrics(win32::SM_CXSCREEN), frameGeometry().width());
+    const int top = volmender::CentredPosition(win32::GetSystemMetrics(win32::SM_CYSCREEN), frameGeometry().height());
+    move(left, top);
+}
+
+// Drives that came or went since the last activation show up or drop out.
+void TForm1::FormActivate()
+{
+    QStringList lines;
+    for (const d_api::TDriveParams& params : repair::ListDrives(State)) lines << ui::DriveListLine(params);
+    driveList_->Refill(lines);
+}
+
+void TForm1::DListClick()
+{
+    const int line = DList->currentIndex();
+    if (line < 0 || line >= DList->count()) return;
+    repair::ChooseDrive(State, static_cast<std::size_t>(line));
+    ReadFirstSector();
+}
+
+void TForm1::ReadFirstSector()
+{
+    if (!repair::ReadFirstSector(State)) ui::Dialogs().ShowInformation(QString::fromUtf8(repair::texts::ReadError));
+}
+
+void TForm1::Button3Click()
+{
+    close();
+}
+
+void TForm1::Button4Click()
+{
+    win32::ShellExecuteA(WindowHandle(), "open", "IEXPLORE.EXE", web_addresses::HomePage, nullptr,
+                         win32::SW_SHOWMAXIMIZED);
+}
+
+void TForm1::Button6Click()
+{
+    win32::ShellExecuteA(WindowHandle(), "open", "IEXPLORE.EXE", web_addresses::RecoveryService, nullptr,
+                         win32::SW_SHOWMAXIMIZED);
+}
+
+void TForm1::Timer1Timer()
+{
+    TrimWorkingSet();
+    // A second repair must not start while one is running: the busy panel is
+    // up exactly while an analysis runs.
+    const bool busy = !Panel1->isHidden();
+    DList->setEnabled(!busy);
+    Button2->setEnabled(!busy);
+}
+
+void TForm1::TrimWorkingSet()
+{
+    if (!d_api::IsNT) return;
+    win32::SetProcessWorkingSetSize(win32::GetCurrentProcess(), static_cast<win32::SIZE_T>(-1),
+                                    static_cast<win32::SIZE_T>(-1));
+    ui::ProcessMessages();
+}
+
+bool TForm1::DownloadFile(const std::string& url, const std::string& localName)
+{
+    return services_.downloadFile(url, localName);
+}
+
+void TForm1::PopUpDiskPop(QWidget* source, const QPoint& position)
+{
+    // The partition menu is filled by the repair button; before that it has
+    // nothing to offer.
+    if (DiskPop->actions().isEmpty()) return;
+    DiskPop->popup(source->mapToGlobal(position));
+}
+
+win32::HWND TForm1::WindowHandle()
+{
+    return reinterpret_cast<win32::HWND>(winId());
+}
