@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "repair/drive_choice.h"
 #include "repair/fat_type_probe.h"
 #include "repair/partition_volume.h"
 #include "repair/repair_texts.h"
@@ -47,17 +48,19 @@ std::optional<std::vector<PartitionMenuEntry>> RepairCommands::RepairButton(cons
         return std::nullopt;
     }
 
-    const bool lineChosen =
-        choice.chosenLine >= 0 && static_cast<std::size_t>(choice.chosenLine) < choice.listedDrives.size();
-    if (lineChosen)
-        state_.SelectedDrive = choice.listedDrives[static_cast<std::size_t>(choice.chosenLine)];
-    else if (!choice.driveChosenBefore)
+    // Only the lines of the list have a drive number behind them.
+    const bool lineChosen = choice.chosenLine >= 0 && choice.chosenLine < choice.lineCount &&
+                            static_cast<std::size_t>(choice.chosenLine) < state_.DriveNumbers.size();
+    if (lineChosen) {
+        ChooseDrive(state_, static_cast<std::size_t>(choice.chosenLine));
+    } else if (choice.driveChosenBefore) {
+        // A drive that no longer answers leaves the record as it was.
+        d_api::GetDriveParams(state_.Drive(), state_.DriveParams);
+        state_.CurSector = 0;
+    } else {
         return std::nullopt;
-
-    // A drive that no longer answers leaves the record as it was.
-    d_api::GetDriveParams(state_.Drive(), state_.DriveParams);
-    state_.CurSector = 0;
-    ReadSectorAt(state_, host_, state_.CurSector);
+    }
+    if (!ReadFirstSector(state_)) host_.ShowInformation(texts::ReadError);
     return BuildPartitionMenuEntries(state_.Drive());
 }
 

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "repair/analysis.h"
@@ -22,11 +21,12 @@
 
 namespace repair {
 
-// What the drive list shows when the repair button is pressed.
+// What the drive list shows when the repair button is pressed. The drive
+// behind each line is in RepairState::DriveNumbers.
 struct DriveListChoice {
-    std::span<const std::uint8_t> listedDrives;  // the drive number behind each line, line 0 first
-    int chosenLine = -1;                         // -1: no line is chosen
-    bool driveChosenBefore = false;              // SelectedDrive holds a drive the user chose
+    int chosenLine = -1;             // -1: no line is chosen
+    int lineCount = 0;               // lines in the list; later DriveNumbers entries mean nothing
+    bool driveChosenBefore = false;  // SelectedDrive holds a drive the user chose
 };
 
 class RepairCommands {

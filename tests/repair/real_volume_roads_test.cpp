@@ -83,8 +83,8 @@ TEST_F(Fat32OnlyRealRepair, PartitionAt2048)
     fixtures::MakeFatVolume(where, {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
                                     .sectorsPerCluster = 1});
     Prepare(where, fixtures::kMediaFixed);
-    const std::vector<std::uint8_t> listed{0};
-    const auto menu = commands.RepairButton({listed, 0, false});
+    state.DriveNumbers[0] = 0;
+    const auto menu = commands.RepairButton({0, 1, false});
     ASSERT_TRUE(menu.has_value());
     ASSERT_EQ(menu->size(), 1u);
     host.events.clear();

@@ -345,15 +345,18 @@ protected:
     {
         MakeMachine({.sectors = 50000});
         PutTable(0, {{0x0C, 2048, SparseFat32::Sectors}});
+        state.DriveNumbers[0] = 0;
+        state.DriveNumbers[1] = 3;  // no such drive
+        state.DriveNumbers[2] = 3;  // left from a longer list
     }
 
-    const std::vector<std::uint8_t> listed{0, 3};  // drive 3 does not exist
+    static constexpr int Lines = 2;
 };
 
 TEST_F(RepairButton, ChosenLineSelectsItsDriveAndReadsItsFirstSector)
 {
     state.SelectedDrive = 3;
-    const auto menu = volmender.RepairButton({listed, 0, true});
+    const auto menu = volmender.RepairButton({0, Lines, true});
     ASSERT_TRUE(menu.has_value());
     ASSERT_EQ(menu->size(), 1u);
     EXPECT_EQ((*menu)[0].number, 1);
@@ -365,7 +368,7 @@ TEST_F(RepairButton, ChosenLineSelectsItsDriveAndReadsItsFirstSector)
 
 TEST_F(RepairButton, UnreadableFirstSectorIsToldAndTheMenuBuiltAllTheSame)
 {
-    const auto menu = volmender.RepairButton({listed, 1, true});
+    const auto menu = volmender.RepairButton({1, Lines, true});
     ASSERT_TRUE(menu.has_value());
     EXPECT_TRUE(menu->empty());
     EXPECT_EQ(state.SelectedDrive, 3u);
@@ -374,9 +377,10 @@ TEST_F(RepairButton, UnreadableFirstSectorIsToldAndTheMenuBuiltAllTheSame)
 
 TEST_F(RepairButton, WithoutAChosenLineTheLastChosenDriveServes)
 {
-    state.SelectedDrive = 0;
+    // Line 2 is beyond the list: its DriveNumbers entry is not read.
     for (const int line : {-1, 2, 1000}) {
-        const auto menu = volmender.RepairButton({listed, line, true});
+        state.SelectedDrive = 0;
+        const auto menu = volmender.RepairButton({line, Lines, true});
         ASSERT_TRUE(menu.has_value());
         EXPECT_EQ(menu->size(), 1u);
         EXPECT_EQ(state.SelectedDrive, 0u);
@@ -386,8 +390,8 @@ TEST_F(RepairButton, WithoutAChosenLineTheLastChosenDriveServes)
 TEST_F(RepairButton, WithoutAnyChoiceNothingHappens)
 {
     state.SectorBuf.fill(0xAB);
-    EXPECT_FALSE(volmender.RepairButton({listed, -1, false}).has_value());
-    EXPECT_FALSE(volmender.RepairButton({{}, 0, false}).has_value());
+    EXPECT_FALSE(volmender.RepairButton({-1, Lines, false}).has_value());
+    EXPECT_FALSE(volmender.RepairButton({0, 0, false}).has_value());
     EXPECT_TRUE(host.events.empty());
     EXPECT_EQ(state.SectorBuf[0], 0xAB);
 }
@@ -414,7 +418,7 @@ TEST_F(RepairButton, SecondRepairCannotStartWhileOneRuns)
     clicking.onMessages = [&] {
         runningInside = commands.Running();
         commands.PartitionClick(1);
-        menuInside = commands.RepairButton({listed, 1, true});
+        menuInside = commands.RepairButton({1, Lines, true});
     };
 
     commands.PartitionClick(1);
