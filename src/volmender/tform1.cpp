@@ -45,6 +45,8 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
 
     browser_ = services_.makeBrowser(web);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
+    repairHost_ = std::make_unique<ui::WindowRepairHost>(Panel1);
+    repairs_ = std::make_unique<repair::RepairCommands>(State, *repairHost_, repair::VolmenderRoads);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -68,6 +70,7 @@ void TForm1::WireHandlers()
         return [this, handler] { ui::RunGuarded([this, handler] { (this->*handler)(); }); };
     };
     connect(driveList_, &ui::DriveListBox::Picked, this, guarded(&TForm1::DListClick));
+    connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
     connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
     connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
@@ -118,15 +121,60 @@ void TForm1::FormActivate()
 
 void TForm1::DListClick()
 {
+    // A running repair works on the selected drive until it ends.
+    if (repairs_->Running()) return;
     const int line = DList->currentIndex();
     if (line < 0 || line >= DList->count()) return;
     repair::ChooseDrive(State, static_cast<std::size_t>(line));
+    driveChosen_ = true;
     ReadFirstSector();
 }
 
 void TForm1::ReadFirstSector()
 {
     if (!repair::ReadFirstSector(State)) ui::Dialogs().ShowInformation(QString::fromUtf8(repair::texts::ReadError));
+}
+
+// While a repair runs, the controls that could start another one or change the
+// drive are disabled from its first step on, not only at the timer's next tick.
+class TForm1::RepairControlsLock {
+public:
+    explicit RepairControlsLock(TForm1& form) : form_(form) { form_.SetRepairControlsEnabled(false); }
+    ~RepairControlsLock() { form_.SetRepairControlsEnabled(true); }
+    RepairControlsLock(const RepairControlsLock&) = delete;
+    RepairControlsLock& operator=(const RepairControlsLock&) = delete;
+
+private:
+    TForm1& form_;
+};
+
+void TForm1::SetRepairControlsEnabled(bool enabled)
+{
+    DList->setEnabled(enabled);
+    Button2->setEnabled(enabled);
+    for (QAction* item : DiskPop->actions()) item->setEnabled(enabled);
+}
+
+void TForm1::Button2Click()
+{
+    if (repairs_->Running()) return;
+    std::optional<std::vector<repair::PartitionMenuEntry>> menu;
+    {
+        RepairControlsLock lock(*this);
+        menu = repairs_->RepairButton({DList->currentIndex(), DList->count(), driveChosen_});
+    }
+    if (!menu) return;
+    ui::FillPartitionMenu(DiskPop, PartItems, *menu, this,
+                          [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });
+    ui::PopUpAtPointer(DiskPop);
+}
+
+void TForm1::PartitionClick(QAction* sender)
+{
+    if (repairs_->Running()) return;
+    const int tag = ui::PartitionTag(sender);
+    RepairControlsLock lock(*this);
+    repairs_->PartitionClick(tag);
 }
 
 void TForm1::Button3Click()
@@ -150,8 +198,8 @@ void TForm1::Timer1Timer()
 {
     TrimWorkingSet();
     // A second repair must not start while one is running: the busy panel is
-    // up exactly while an analysis runs.
-    const bool busy = !Panel1->isHidden();
+    // up while an analysis runs, and the repair itself runs longer.
+    const bool busy = !Panel1->isHidden() || repairs_->Running();
     DList->setEnabled(!busy);
     Button2->setEnabled(!busy);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window of volmender: the drive list, the drive choice with the read
-// of its first sector, the web buttons, the exit button and the 5-second timer.
-// Its components come from the layout TFORM1 under the layout's names.
+// of its first sector, the repair button with its partition menu, the web
+// buttons, the exit button and the 5-second timer. Its components come from
+// the layout TFORM1 under the layout's names.
 
 #include <QWidget>
 #include <functional>
@@ -9,8 +10,11 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "repair/repair_commands.h"
 #include "repair/repair_state.h"
+#include "ui/partition_menu.h"
 #include "ui/web_browser.h"
+#include "ui/window_repair_host.h"
 #include "ui_tform1.h"
 
 class QTimer;
@@ -44,6 +48,9 @@ public:
     void FormActivate();
     void DListClick();
     void ReadFirstSector();
+    void Button2Click();
+    // The click on a partition menu item; only the item's tag is used.
+    void PartitionClick(QAction* sender);
     void Button3Click();
     void Button4Click();
     void Button6Click();
@@ -56,9 +63,14 @@ public:
     // The chosen drive, the drive numbers behind the list's lines, the buffers
     // and the volume layout that the repair commands share.
     repair::RepairState State;
+    // The items of DiskPop by partition number.
+    ui::PartitionItems PartItems{};
 
 private:
+    class RepairControlsLock;
+
     void WireHandlers();
+    void SetRepairControlsEnabled(bool enabled);
     void PopUpDiskPop(QWidget* source, const QPoint& position);
     win32::HWND WindowHandle();
 
@@ -66,4 +78,10 @@ private:
     std::unique_ptr<ui::WebBrowser> browser_;
     bool programEnded_ = false;
     ui::DriveListBox* driveList_ = nullptr;
+    // Set once the user has picked a line: the repair button then has a drive
+    // to act on even when the refilled list shows no line chosen.
+    bool driveChosen_ = false;
+    std::unique_ptr<ui::WindowRepairHost> repairHost_;
+    // One for the whole run: the FAT32 labels it writes continue one sequence.
+    std::unique_ptr<repair::RepairCommands> repairs_;
 };

@@ -1,0 +1,309 @@
+// Repairs through the main window, offscreen with scripted dialogs: the
+// partition menu that the repair button builds, the drive it acts on, the
+// controls that a running repair locks, and whole repairs of real volumes
+// (mkfs.fat, mtools, sfdisk) whose boot sector was destroyed, checked
+// afterwards with fsck.fat and by reading every file back.
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTimer>
+#include <optional>
+#include <ostream>
+
+#include "disk/d_api.h"
+#include "fixtures/boot_sector.h"
+#include "fixtures/boot_sector_damage.h"
+#include "fixtures/described_machine.h"
+#include "fixtures/disk_image.h"
+#include "fixtures/fat_volume.h"
+#include "fixtures/file_content.h"
+#include "fixtures/partitioning.h"
+#include "fixtures/temp_dir.h"
+#include "fixtures/volume_check.h"
+#include "fixtures/volume_filler.h"
+#include "form_harness.h"
+#include "platform/machine_selection.h"
+#include "repair/repair_texts.h"
+
+namespace {
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QStringList Captions(const QMenu* menu)
+{
+    QStringList captions;
+    for (const QAction* item : menu->actions()) captions << item->text();
+    return captions;
+}
+
+class TForm1Repair : public ::testing::Test {
+protected:
+    ~TForm1Repair() override { platform::UseMachineFromEnvironment(); }
+
+    // Drive 0 of the machine is `image`; the disk layer starts as at program start.
+    void UseDisk(const std::string& image, int media, std::optional<fixtures::DriveGeometry> geometry = {},
+                 std::vector<fixtures::MachineFault> faults = {}, std::map<char, std::uint64_t> letters = {})
+    {
+        fixtures::DescribedMachine machine;
+        machine.drives.push_back({0, image, media, geometry});
+        machine.faults = std::move(faults);
+        machine.letters = std::move(letters);
+        fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
+        platform::UseDescribedMachine(dir.File("machine.txt"));
+        d_api::DApiInit(d_api::DApiFlavour::Volmender, [](const std::string&) {});
+    }
+
+    TForm1& Start()
+    {
+        harness = std::make_unique<FormHarness>();
+        harness->ShowAndActivate();
+        harness->dialogs.Forget();
+        return *harness->form;
+    }
+
+    static void PickLine(TForm1& form, int line)
+    {
+        form.DList->setCurrentIndex(line);
+        form.DListClick();
+    }
+
+    ui::ScriptedDialogService& Dialogs() { return harness->dialogs; }
+
+    fixtures::TempDir dir;
+    std::unique_ptr<FormHarness> harness;
+};
+
+// --- The partition menu -------------------------------------------------
+
+TEST_F(TForm1Repair, MenuListsTheLastPartitionFirstAndRightClicksShowItAgain)
+{
+    // Partition 1 primary, 2 and 3 logical drives after their own tables.
+    const std::string image = dir.File("disk.img");
+    fixtures::CreatePartitionedDisk(
+        image, {.diskSectors = 1'024'000 + 2'048'000 + 2'048'000 + 2048,
+                .primaries = {{63, 1'023'937, fixtures::kTypeFat32Lba}, {1'024'000, 4'096'000, fixtures::kTypeExtended}},
+                .logicals = {{2'048'000 - 63, fixtures::kTypeNtfs}, {1'024'000 - 63, 0x12}}});
+    UseDisk(image, fixtures::kMediaFixed, {}, {}, {{'C', 1u << 30}});
+    TForm1& form = Start();
+    PickLine(form, 0);
+
+    form.Button2->click();
+    EXPECT_EQ(Captions(form.DiskPop), (QStringList{"<3分区>  (500.00 MB) 分区可能损坏",
+                                                   "<2分区> NTFS (0.98 GB) 分区可能损坏",
+                                                   "<1分区> FAT32 (500.00 MB)"}));
+    const QList<QAction*> items = form.DiskPop->actions();
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(ui::PartitionTag(items[row]), 3 - row);
+        EXPECT_EQ(form.PartItems[static_cast<std::size_t>(3 - row)], items[row]);
+    }
+    EXPECT_TRUE(form.DiskPop->isVisible());
+    form.DiskPop->close();
+    EXPECT_TRUE(Dialogs().Shown().empty());
+
+    emit form.DList->customContextMenuRequested(QPoint(2, 2));
+    EXPECT_TRUE(form.DiskPop->isVisible());
+    EXPECT_EQ(form.DiskPop->actions(), items);
+    form.DiskPop->close();
+}
+
+TEST_F(TForm1Repair, UnreadableDriveGetsAnEmptyMenuAfterTheReadError)
+{
+    const std::string image = dir.File("disk.img");
+    fixtures::CreateBlankImage(image, 20000);
+    UseDisk(image, fixtures::kMediaFixed, {}, {fixtures::MachineFault::ReadError(0, 0, 23)});
+    TForm1& form = Start();
+    PickLine(form, 0);
+    Dialogs().Forget();
+
+    form.Button2->click();
+    EXPECT_TRUE(form.DiskPop->actions().isEmpty());
+    EXPECT_FALSE(form.DiskPop->isVisible());
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::Information), std::vector<QString>{Text(repair::texts::ReadError)});
+}
+
+TEST_F(TForm1Repair, WithoutAnyChoiceTheButtonDoesNothingAfterOneItUsesTheLastDrive)
+{
+    const std::string image = dir.File("disk.img");
+    fixtures::CreatePartitionedDisk(image, {.diskSectors = 100000, .primaries = {{2048, 90000, fixtures::kTypeFat16}}});
+    UseDisk(image, fixtures::kMediaFixed);
+    TForm1& form = Start();
+
+    form.Button2->click();
+    EXPECT_TRUE(form.DiskPop->actions().isEmpty());
+    EXPECT_TRUE(Dialogs().Shown().empty());
+
+    PickLine(form, 0);
+    form.FormActivate();  // as after any message box: the list shows no line chosen
+    ASSERT_EQ(form.DList->currentIndex(), -1);
+    form.Button2->click();
+    EXPECT_EQ(Captions(form.DiskPop), QStringList{"<1分区> FAT16 (44.95 MB) 分区可能损坏"});
+    form.DiskPop->close();
+}
+
+// --- Locks and failures --------------------------------------------------
+
+TEST_F(TForm1Repair, RunningRepairLocksItsControlsAtOnceAndStartsNoSecond)
+{
+    const std::string image = dir.File("disk.img");
+    fixtures::CreatePartitionedDisk(image, {.diskSectors = 100000, .primaries = {{2048, 90000, fixtures::kTypeFat16}}});
+    fixtures::MakeFatVolume({image, 2048}, {.type = fixtures::FatType::Fat16, .sectors = 90000});
+    fixtures::DestroyBootSector({image, 2048});
+    UseDisk(image, fixtures::kMediaFixed);
+    TForm1& form = Start();
+    PickLine(form, 0);
+    form.Button2->click();
+    form.DiskPop->close();
+    QAction* item = form.PartItems[1];
+    ASSERT_NE(item, nullptr);
+
+    struct Seen {
+        bool listEnabled = true, buttonEnabled = true, itemEnabled = true, panelShown = false;
+    } seen;
+    int secondStarts = -1;
+    // Runs at the first message dispatch, inside the analysis.
+    QTimer::singleShot(0, &form, [&] {
+        seen = {form.DList->isEnabled(), form.Button2->isEnabled(), item->isEnabled(), !form.Panel1->isHidden()};
+        const std::size_t shownBefore = Dialogs().Shown().size();
+        form.Button2Click();
+        form.PartitionClick(item);
+        secondStarts = static_cast<int>(Dialogs().Shown().size() - shownBefore);
+    });
+    Dialogs().Forget();
+    item->trigger();
+
+    EXPECT_FALSE(seen.listEnabled);
+    EXPECT_FALSE(seen.buttonEnabled);
+    EXPECT_FALSE(seen.itemEnabled);
+    EXPECT_TRUE(seen.panelShown);
+    EXPECT_EQ(secondStarts, 0);
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::SaveFile).size(), 1u);
+    EXPECT_TRUE(form.DList->isEnabled());
+    EXPECT_TRUE(form.Button2->isEnabled());
+    EXPECT_TRUE(form.Panel1->isHidden());
+}
+
+// --- Whole repairs -------------------------------------------------------
+
+struct WindowCase {
+    const char* name;
+    fixtures::FatType type;
+    std::uint64_t sectors;
+    std::uint32_t sectorsPerCluster;
+    std::uint64_t partitionStart;  // 0: a removable drive that is one volume
+    fixtures::BootDamage damage;
+    bool logicalDrive = false;     // partition 2, behind its own table
+};
+
+std::ostream& operator<<(std::ostream& out, const WindowCase& c) { return out << c.name; }
+
+class TForm1WholeRepair : public TForm1Repair, public ::testing::WithParamInterface<WindowCase> {
+protected:
+    // Makes the disk with the volume on it; returns where the volume lies and
+    // which menu item stands for it (0 on a removable drive).
+    std::pair<fixtures::VolumeLocation, int> MakeDisk(const WindowCase& c)
+    {
+        const std::string image = dir.File("disk.img");
+        const fixtures::FatVolumeOptions options{.type = c.type, .sectors = c.sectors,
+                                                 .sectorsPerCluster = c.sectorsPerCluster};
+        if (c.partitionStart == 0) {
+            const fixtures::VolumeLocation volume = fixtures::MakeFatImage(image, options);
+            UseDisk(image, fixtures::kMediaRemovable, fixtures::ExactGeometry(c.sectors, 16, 25));
+            return {volume, 0};
+        }
+        const std::uint8_t type = c.type == fixtures::FatType::Fat32 ? fixtures::kTypeFat32Lba : fixtures::kTypeFat16;
+        fixtures::VolumeLocation volume{image, c.partitionStart};
+        int item = 1;
+        if (c.logicalDrive) {
+            const std::uint64_t first = 30720;
+            const auto placed = fixtures::CreatePartitionedDisk(
+                image, {.diskSectors = c.partitionStart + first + 63 + c.sectors + 2048,
+                        .primaries = {{c.partitionStart, first, fixtures::kTypeNtfs},
+                                      {c.partitionStart + first, 63 + c.sectors, fixtures::kTypeExtended}},
+                        .logicals = {{c.sectors, type}}});
+            volume.startSector = placed.back().start;
+            item = 2;
+        } else {
+            fixtures::CreatePartitionedDisk(
+                image, {.diskSectors = c.partitionStart + c.sectors + 2048, .primaries = {{c.partitionStart, c.sectors, type}}});
+        }
+        fixtures::MakeFatVolume(volume, options);
+        UseDisk(image, fixtures::kMediaFixed);
+        return {volume, item};
+    }
+};
+
+TEST_P(TForm1WholeRepair, RepairedVolumeIsSoundAndTheOldSectorIsKept)
+{
+    const WindowCase& c = GetParam();
+    const auto [volume, item] = MakeDisk(c);
+    const fixtures::FilledVolume filled = fixtures::FillVolume(volume, {.depth = 3, .directoriesAfter = 0.03});
+    const fixtures::BootSectorFields original = fixtures::ReadBootSector(volume);
+    fixtures::DestroyBootSector(volume, c.damage);
+    // What an accident left in the boot sector, and what the backup must keep.
+    fixtures::Sector old{};
+    for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<std::uint8_t>(0xE5 ^ i);
+    fixtures::WriteSector(volume.image, volume.startSector, old);
+
+    TForm1& form = Start();
+    PickLine(form, 0);
+    Dialogs().Forget();
+    Dialogs().QueueSaveAnswer(QString::fromStdString(dir.File("boot sector")));
+    form.Button2->click();
+    if (item != 0) {
+        form.DiskPop->close();
+        ASSERT_NE(form.PartItems[static_cast<std::size_t>(item)], nullptr);
+        form.PartItems[static_cast<std::size_t>(item)]->trigger();
+    }
+
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::Message),
+              (std::vector<QString>{Text(repair::texts::PleaseBackUp), Text(repair::texts::Repaired)}));
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::SaveFile).size(), 1u);
+    EXPECT_TRUE(Dialogs().Texts(ui::DialogKind::Error).empty());
+    EXPECT_TRUE(form.Panel1->isHidden());
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("boot sector.dat")), std::vector<std::uint8_t>(old.begin(), old.end()));
+
+    const fixtures::BootSectorFields rebuilt = fixtures::ReadBootSector(volume);
+    EXPECT_EQ(rebuilt.IsFat32(), original.IsFat32());
+    EXPECT_EQ(rebuilt.sectorsPerCluster, original.sectorsPerCluster);
+    EXPECT_EQ(rebuilt.reservedSectors, original.reservedSectors);
+    EXPECT_EQ(rebuilt.SectorsPerFat(), original.SectorsPerFat());
+    EXPECT_EQ(rebuilt.TotalSectors(), original.TotalSectors());
+    const fixtures::FsckReport fsck = fixtures::CheckWithFsck(volume);
+    EXPECT_TRUE(fsck.Sound()) << fsck.messages;
+    EXPECT_EQ(fixtures::CompareFiles(volume, filled.files), std::vector<std::string>{});
+}
+
+using fixtures::BootDamage;
+using fixtures::FatType;
+
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, TForm1WholeRepair,
+    ::testing::Values(WindowCase{"fat16_at_2048", FatType::Fat16, 204800, 4, 2048, BootDamage::BootSectorOnly},
+                      WindowCase{"fat32_at_2048", FatType::Fat32, 140000, 2, 2048, BootDamage::WithFat32Copies},
+                      WindowCase{"fat16_at_63", FatType::Fat16, 204800, 4, 63, BootDamage::BootSectorOnly},
+                      WindowCase{"fat32_logical_drive", FatType::Fat32, 140000, 2, 2048, BootDamage::WithFat32Copies,
+                                 true},
+                      WindowCase{"fat32_removable", FatType::Fat32, 140000, 2, 0, BootDamage::WithFat32Copies}),
+    [](const ::testing::TestParamInfo<WindowCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TForm1Repair, FailedWriteIsToldInsteadOfSuccess)
+{
+    const std::string image = dir.File("stick.img");
+    const fixtures::VolumeLocation volume =
+        fixtures::MakeFatImage(image, {.type = FatType::Fat32, .sectors = 140000, .sectorsPerCluster = 2});
+    fixtures::FillVolume(volume, {.depth = 2, .directoriesAfter = 0.03});
+    fixtures::DestroyBootSector(volume, BootDamage::WithFat32Copies);
+    UseDisk(image, fixtures::kMediaRemovable, fixtures::ExactGeometry(140000, 16, 25),
+            {fixtures::MachineFault::WriteError(0, 19)});
+    TForm1& form = Start();
+    PickLine(form, 0);
+    Dialogs().Forget();
+
+    form.Button2->click();
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::Message),
+              (std::vector<QString>{Text(repair::texts::PleaseBackUp), Text(repair::texts::WriteFailed)}));
+    EXPECT_FALSE(fixtures::ReadBootSector(volume).hasSignature);
+}
+
+}  // namespace
