@@ -32,13 +32,6 @@ TEST(PartitionVolume, AlignedStartAt2048)
     EXPECT_EQ(PartitionVolumeSectors(detail, 1), 1'000'000u);
 }
 
-TEST(PartitionVolume, LogicalDriveCountsFromItsTable)
-{
-    const auto detail = OnePartition(20'000'063, 63, 10'000'000, 2);
-    EXPECT_EQ(PartitionVolumeStart(detail, 2), 20'000'126u);
-    EXPECT_EQ(PartitionVolumeSectors(detail, 2), 10'000'000u);
-}
-
 TEST(PartitionVolume, EmptyEntryIsAnEmptyVolume)
 {
     const d_api::TDiskDetail empty;
@@ -57,13 +50,6 @@ TEST(PartitionVolume, PartitionBeyondTheLastSectorNumberHasNoVolume)
     EXPECT_EQ(PartitionVolumeStart(endsAtTheLast, 1), 0xFFFF'F000u);
     const auto startsBeyond = OnePartition(0xFFFF'FFFF, 63, 100, 2);
     EXPECT_FALSE(PartitionVolumeStart(startsBeyond, 2).has_value());
-}
-
-TEST(PartitionVolume, NumbersOutsideTheListHaveNoVolume)
-{
-    const auto detail = OnePartition(0, 63, 100);
-    EXPECT_FALSE(PartitionVolumeStart(detail, 0).has_value());
-    EXPECT_FALSE(PartitionVolumeStart(detail, 27).has_value());
 }
 
 }  // namespace

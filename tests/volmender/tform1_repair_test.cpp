@@ -141,7 +141,7 @@ TEST_F(TForm1Repair, WithoutAnyChoiceTheButtonDoesNothingAfterOneItUsesTheLastDr
     form.DiskPop->close();
 }
 
-// --- Locks and failures --------------------------------------------------
+// --- Locks --------------------------------------------------
 
 TEST_F(TForm1Repair, RunningRepairLocksItsControlsAtOnceAndStartsNoSecond)
 {
@@ -286,24 +286,5 @@ INSTANTIATE_TEST_SUITE_P(
                                  true},
                       WindowCase{"fat32_removable", FatType::Fat32, 140000, 2, 0, BootDamage::WithFat32Copies}),
     [](const ::testing::TestParamInfo<WindowCase>& info) { return std::string(info.param.name); });
-
-TEST_F(TForm1Repair, FailedWriteIsToldInsteadOfSuccess)
-{
-    const std::string image = dir.File("stick.img");
-    const fixtures::VolumeLocation volume =
-        fixtures::MakeFatImage(image, {.type = FatType::Fat32, .sectors = 140000, .sectorsPerCluster = 2});
-    fixtures::FillVolume(volume, {.depth = 2, .directoriesAfter = 0.03});
-    fixtures::DestroyBootSector(volume, BootDamage::WithFat32Copies);
-    UseDisk(image, fixtures::kMediaRemovable, fixtures::ExactGeometry(140000, 16, 25),
-            {fixtures::MachineFault::WriteError(0, 19)});
-    TForm1& form = Start();
-    PickLine(form, 0);
-    Dialogs().Forget();
-
-    form.Button2->click();
-    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::Message),
-              (std::vector<QString>{Text(repair::texts::PleaseBackUp), Text(repair::texts::WriteFailed)}));
-    EXPECT_FALSE(fixtures::ReadBootSector(volume).hasSignature);
-}
 
 }  // namespace
