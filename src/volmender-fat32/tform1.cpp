@@ -1,7 +1,5 @@
 #include "volmender-fat32/tform1.h"
 
-#include <QMenu>
-
 #include "platform/win32.h"
 #include "repair/drive_choice.h"
 #include "repair/repair_texts.h"
@@ -38,6 +36,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     move(DesignedLeft, DesignedTop);
     driveList_ = new ui::DriveListBox(DList);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
+    repairs_ = std::make_unique<ui::WindowRepairs>(
+        State, repair::Fat32OnlyRoads, ui::RepairWidgets{DList, Button2, DiskPop, Panel1}, PartItems, this,
+        [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });
 
     WireHandlers();
     ui::RunGuarded([this] { FormCreate(); });
@@ -57,14 +58,11 @@ void TForm1::WireHandlers()
     };
     connect(driveList_, &ui::DriveListBox::Picked, this, guarded(&TForm1::DListClick));
     connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
+    connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
     connect(Button1, &QPushButton::clicked, this, guarded(&TForm1::Button1Click));
     connect(Button5, &QPushButton::clicked, this, guarded(&TForm1::Button5Click));
     connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
-    connect(DList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { PopUpDiskPop(DList, position); });
-    connect(Button2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { PopUpDiskPop(Button2, position); });
 
     ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
     // Scripted dialogs open no window, so they report their closing instead:
@@ -90,9 +88,12 @@ void TForm1::FormActivate()
 
 void TForm1::DListClick()
 {
+    // A running repair works on the selected drive until it ends.
+    if (repairs_->Running()) return;
     const int line = DList->currentIndex();
     if (line < 0 || line >= DList->count()) return;
     repair::ChooseDrive(State, static_cast<std::size_t>(line));
+    driveChosen_ = true;
     ReadFirstSector();
 }
 
@@ -104,6 +105,18 @@ void TForm1::ReadFirstSector()
 void TForm1::Button3Click()
 {
     close();
+}
+
+// A removable drive is repaired as one volume at once; any other drive gets
+// its partition menu at the mouse pointer.
+void TForm1::Button2Click()
+{
+    repairs_->RepairButton(driveChosen_);
+}
+
+void TForm1::PartitionClick(QAction* sender)
+{
+    repairs_->PartitionClick(sender);
 }
 
 void TForm1::Button4Click()
@@ -131,12 +144,4 @@ void TForm1::OpenInInternetExplorer(const char* address)
 {
     win32::ShellExecuteA(reinterpret_cast<win32::HWND>(winId()), "open", "IEXPLORE.EXE", address, nullptr,
                          win32::SW_SHOWMAXIMIZED);
-}
-
-void TForm1::PopUpDiskPop(QWidget* source, const QPoint& position)
-{
-    // The partition menu is filled by the repair button; before that it has
-    // nothing to offer.
-    if (DiskPop->actions().isEmpty()) return;
-    DiskPop->popup(source->mapToGlobal(position));
 }

@@ -1,12 +1,15 @@
 #pragma once
-// The main window of the FAT32-only program: the drive list, the repair button,
-// the notes memo and the busy panel on the page "功能", the buttons that open
-// web pages on the page "升级". Its components come from the layout TFORM1
-// under the layout's names.
+// The main window of the FAT32-only program: the drive list, the repair button
+// with its partition menu, the notes memo and the busy panel on the page
+// "功能", the buttons that open web pages on the page "升级". Its components
+// come from the layout TFORM1 under the layout's names.
 
 #include <QWidget>
+#include <memory>
 
 #include "repair/repair_state.h"
+#include "ui/partition_menu.h"
+#include "ui/window_repairs.h"
 #include "ui_tform1.h"
 
 namespace ui {
@@ -27,6 +30,9 @@ public:
     void DListClick();
     void ReadFirstSector();
     void Button3Click();
+    void Button2Click();
+    // The click on a partition menu item; only the item's tag is used.
+    void PartitionClick(QAction* sender);
     void Button4Click();
     void Button1Click();
     void Button5Click();
@@ -35,11 +41,16 @@ public:
     // The chosen drive, the drive numbers behind the list's lines, the buffers
     // and the volume layout that the repair commands share.
     repair::RepairState State;
+    // The items of DiskPop by partition number.
+    ui::PartitionItems PartItems{};
 
 private:
     void WireHandlers();
     void OpenInInternetExplorer(const char* address);
-    void PopUpDiskPop(QWidget* source, const QPoint& position);
 
     ui::DriveListBox* driveList_ = nullptr;
+    // Set once the user has picked a line: the repair button then has a drive
+    // to act on even when the refilled list shows no line chosen.
+    bool driveChosen_ = false;
+    std::unique_ptr<ui::WindowRepairs> repairs_;
 };

@@ -1,6 +1,5 @@
 #include "volmender/tform1.h"
 
-#include <QMenu>
 #include <QTimer>
 
 #include "disk/d_api.h"
@@ -45,8 +44,9 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
 
     browser_ = services_.makeBrowser(web);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
-    repairHost_ = std::make_unique<ui::WindowRepairHost>(Panel1);
-    repairs_ = std::make_unique<repair::RepairCommands>(State, *repairHost_, repair::VolmenderRoads);
+    repairs_ = std::make_unique<ui::WindowRepairs>(
+        State, repair::VolmenderRoads, ui::RepairWidgets{DList, Button2, DiskPop, Panel1}, PartItems, this,
+        [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -75,10 +75,6 @@ void TForm1::WireHandlers()
     connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
     connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
     connect(Timer1, &QTimer::timeout, this, guarded(&TForm1::Timer1Timer));
-    connect(DList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { PopUpDiskPop(DList, position); });
-    connect(Button2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { PopUpDiskPop(Button2, position); });
 
     ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
     // Scripted dialogs open no window, so they report their closing instead:
@@ -135,46 +131,14 @@ void TForm1::ReadFirstSector()
     if (!repair::ReadFirstSector(State)) ui::Dialogs().ShowInformation(QString::fromUtf8(repair::texts::ReadError));
 }
 
-// While a repair runs, the controls that could start another one or change the
-// drive are disabled from its first step on, not only at the timer's next tick.
-class TForm1::RepairControlsLock {
-public:
-    explicit RepairControlsLock(TForm1& form) : form_(form) { form_.SetRepairControlsEnabled(false); }
-    ~RepairControlsLock() { form_.SetRepairControlsEnabled(true); }
-    RepairControlsLock(const RepairControlsLock&) = delete;
-    RepairControlsLock& operator=(const RepairControlsLock&) = delete;
-
-private:
-    TForm1& form_;
-};
-
-void TForm1::SetRepairControlsEnabled(bool enabled)
-{
-    DList->setEnabled(enabled);
-    Button2->setEnabled(enabled);
-    for (QAction* item : DiskPop->actions()) item->setEnabled(enabled);
-}
-
 void TForm1::Button2Click()
 {
-    if (repairs_->Running()) return;
-    std::optional<std::vector<repair::PartitionMenuEntry>> menu;
-    {
-        RepairControlsLock lock(*this);
-        menu = repairs_->RepairButton({DList->currentIndex(), DList->count(), driveChosen_});
-    }
-    if (!menu) return;
-    ui::FillPartitionMenu(DiskPop, PartItems, *menu, this,
-                          [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });
-    ui::PopUpAtPointer(DiskPop);
+    repairs_->RepairButton(driveChosen_);
 }
 
 void TForm1::PartitionClick(QAction* sender)
 {
-    if (repairs_->Running()) return;
-    const int tag = ui::PartitionTag(sender);
-    RepairControlsLock lock(*this);
-    repairs_->PartitionClick(tag);
+    repairs_->PartitionClick(sender);
 }
 
 void TForm1::Button3Click()
@@ -215,14 +179,6 @@ void TForm1::TrimWorkingSet()
 bool TForm1::DownloadFile(const std::string& url, const std::string& localName)
 {
     return services_.downloadFile(url, localName);
-}
-
-void TForm1::PopUpDiskPop(QWidget* source, const QPoint& position)
-{
-    // The partition menu is filled by the repair button; before that it has
-    // nothing to offer.
-    if (DiskPop->actions().isEmpty()) return;
-    DiskPop->popup(source->mapToGlobal(position));
 }
 
 win32::HWND TForm1::WindowHandle()

@@ -10,11 +10,10 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "repair/repair_commands.h"
 #include "repair/repair_state.h"
 #include "ui/partition_menu.h"
 #include "ui/web_browser.h"
-#include "ui/window_repair_host.h"
+#include "ui/window_repairs.h"
 #include "ui_tform1.h"
 
 class QTimer;
@@ -67,11 +66,7 @@ public:
     ui::PartitionItems PartItems{};
 
 private:
-    class RepairControlsLock;
-
     void WireHandlers();
-    void SetRepairControlsEnabled(bool enabled);
-    void PopUpDiskPop(QWidget* source, const QPoint& position);
     win32::HWND WindowHandle();
 
     TForm1Services services_;
@@ -81,7 +76,5 @@ private:
     // Set once the user has picked a line: the repair button then has a drive
     // to act on even when the refilled list shows no line chosen.
     bool driveChosen_ = false;
-    std::unique_ptr<ui::WindowRepairHost> repairHost_;
-    // One for the whole run: the FAT32 labels it writes continue one sequence.
-    std::unique_ptr<repair::RepairCommands> repairs_;
+    std::unique_ptr<ui::WindowRepairs> repairs_;
 };
