@@ -124,7 +124,8 @@ TEST_F(TForm1Layout, TheBusyPanelIsHiddenAndPlaysTheSharedAnimationWhenShown)
     EXPECT_NE(movie->state(), QMovie::Running);
     form.Panel1->show();
     EXPECT_EQ(movie->state(), QMovie::Running);
-    // No timer watches the panel: the drive list and the repair button stay enabled.
+    // No timer watches the panel: the panel alone disables nothing; only a
+    // running repair locks the drive list and the repair button.
     EXPECT_TRUE(form.DList->isEnabled());
     EXPECT_TRUE(form.Button2->isEnabled());
 }
