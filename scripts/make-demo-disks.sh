@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes a described machine under WORKDIR: machine.txt, a removable FAT32
-# drive (removable.img) and a fixed disk with a FAT16 and a FAT32 partition
-# (fixed.img), every volume filled with files and directories and then made
-# RAW by destroying its boot sector. expected.txt notes each volume's layout
+# drive (removable.img) and a fixed disk (fixed.img) with a FAT16 primary
+# partition and a FAT32 logical drive, every volume filled with files and
+# directories and then made RAW by destroying its boot sector. expected.txt notes each volume's layout
 # before the damage. The images are made by the same code the tests use
 # (tests/fixtures), built here when needed. Running it again starts afresh.
 set -euo pipefail
