@@ -16,4 +16,12 @@ QString ErrorBoxText(const QString& message);
 // when `body` ran to its end.
 bool RunGuarded(const std::function<void()>& body);
 
+// The handler `handler` of `window`, to be connected to a signal, run under
+// the guard.
+template <class Window>
+std::function<void()> Guarded(Window* window, void (Window::*handler)())
+{
+    return [window, handler] { RunGuarded([window, handler] { (window->*handler)(); }); };
+}
+
 }  // namespace ui

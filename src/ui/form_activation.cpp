@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "ui/dialog_service.h"
+
 namespace ui {
 namespace {
 
@@ -47,6 +49,15 @@ private:
 void WatchFormActivation(QWidget* form, std::function<void()> activate)
 {
     new ActivationWatcher(form, std::move(activate));
+}
+
+void WatchMainWindowActivation(QWidget* window, const std::function<void()>& activate)
+{
+    WatchFormActivation(window, activate);
+    Dialogs().SetOwnDialogClosedHandler([window, activate] {
+        if (window->isVisible()) activate();
+    });
+    QObject::connect(window, &QObject::destroyed, [] { Dialogs().SetOwnDialogClosedHandler({}); });
 }
 
 void MarkAsSystemBox(QWidget* box)

@@ -14,6 +14,11 @@ namespace ui {
 // Calls `activate` on each activation of `form` as told above, for as long as
 // `form` lives.
 void WatchFormActivation(QWidget* form, std::function<void()> activate);
+// The same for a program's main window, counting also the closing of a
+// scripted dialog: scripted dialogs open no window, so they report their
+// closing instead, which gives the focus back to the window once it is on
+// screen. Both end with the window.
+void WatchMainWindowActivation(QWidget* window, const std::function<void()>& activate);
 
 // System message boxes mark themselves so that closing them activates nothing.
 void MarkAsSystemBox(QWidget* box);

@@ -1,14 +1,13 @@
 #include "volmender-fat32/tform1.h"
 
-#include "platform/win32.h"
-#include "repair/drive_choice.h"
-#include "repair/repair_texts.h"
 #include "ui/busy_animation.h"
 #include "ui/dialog_service.h"
 #include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
 #include "ui/form_activation.h"
 #include "ui/web_addresses.h"
+#include "ui/web_pages.h"
+#include "ui/window_drives.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void RegisterIconResource()
@@ -34,7 +33,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     move(DesignedLeft, DesignedTop);
-    driveList_ = new ui::DriveListBox(DList);
+    drives_ = std::make_unique<ui::WindowDrives>(State, DList);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
     repairs_ = std::make_unique<ui::WindowRepairs>(
         State, repair::Fat32OnlyRoads, ui::RepairWidgets{DList, Button2, DiskPop, Panel1}, PartItems, this,
@@ -44,32 +43,20 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     ui::RunGuarded([this] { FormCreate(); });
 }
 
-TForm1::~TForm1()
-{
-    ui::Dialogs().SetOwnDialogClosedHandler({});
-}
+TForm1::~TForm1() = default;
 
 void TForm1::WireHandlers()
 {
     // Each handler runs under the error guard: an error nobody catches ends
     // the handler and shows the application's error box.
-    const auto guarded = [this](void (TForm1::*handler)()) {
-        return [this, handler] { ui::RunGuarded([this, handler] { (this->*handler)(); }); };
-    };
-    connect(driveList_, &ui::DriveListBox::Picked, this, guarded(&TForm1::DListClick));
-    connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
-    connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
-    connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
-    connect(Button1, &QPushButton::clicked, this, guarded(&TForm1::Button1Click));
-    connect(Button5, &QPushButton::clicked, this, guarded(&TForm1::Button5Click));
-    connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
-
-    ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
-    // Scripted dialogs open no window, so they report their closing instead:
-    // it gives the focus back to this window once the window is on screen.
-    ui::Dialogs().SetOwnDialogClosedHandler([this] {
-        if (isVisible()) ui::RunGuarded([this] { FormActivate(); });
-    });
+    connect(drives_->ListBox(), &ui::DriveListBox::Picked, this, ui::Guarded(this, &TForm1::DListClick));
+    connect(Button3, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button3Click));
+    connect(Button2, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button2Click));
+    connect(Button4, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button4Click));
+    connect(Button1, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button1Click));
+    connect(Button5, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button5Click));
+    connect(Button6, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button6Click));
+    ui::WatchMainWindowActivation(this, ui::Guarded(this, &TForm1::FormActivate));
 }
 
 void TForm1::FormCreate()
@@ -78,28 +65,21 @@ void TForm1::FormCreate()
     State.SelectedDrive = 0;
 }
 
-// Drives that came or went since the last activation show up or drop out.
 void TForm1::FormActivate()
 {
-    QStringList lines;
-    for (const d_api::TDriveParams& params : repair::ListDrives(State)) lines << ui::DriveListLine(params);
-    driveList_->Refill(lines);
+    drives_->Refill();
 }
 
 void TForm1::DListClick()
 {
     // A running repair works on the selected drive until it ends.
     if (repairs_->Running()) return;
-    const int line = DList->currentIndex();
-    if (line < 0 || line >= DList->count()) return;
-    repair::ChooseDrive(State, static_cast<std::size_t>(line));
-    driveChosen_ = true;
-    ReadFirstSector();
+    if (drives_->ChoosePickedLine()) ReadFirstSector();
 }
 
 void TForm1::ReadFirstSector()
 {
-    if (!repair::ReadFirstSector(State)) ui::Dialogs().ShowInformation(QString::fromUtf8(repair::texts::ReadError));
+    drives_->ReadFirstSector();
 }
 
 void TForm1::Button3Click()
@@ -111,7 +91,7 @@ void TForm1::Button3Click()
 // its partition menu at the mouse pointer.
 void TForm1::Button2Click()
 {
-    repairs_->RepairButton(driveChosen_);
+    repairs_->RepairButton(drives_->DriveChosen());
 }
 
 void TForm1::PartitionClick(QAction* sender)
@@ -121,12 +101,12 @@ void TForm1::PartitionClick(QAction* sender)
 
 void TForm1::Button4Click()
 {
-    OpenInInternetExplorer(web_addresses::CompanySite);
+    ui::OpenInInternetExplorer(this, web_addresses::CompanySite);
 }
 
 void TForm1::Button1Click()
 {
-    OpenInInternetExplorer(web_addresses::AuthorSite);
+    ui::OpenInInternetExplorer(this, web_addresses::AuthorSite);
 }
 
 void TForm1::Button5Click()
@@ -136,12 +116,5 @@ void TForm1::Button5Click()
 
 void TForm1::Button6Click()
 {
-    OpenInInternetExplorer(web_addresses::RecoveryService);
-}
-
-// A page that cannot be opened is not reported.
-void TForm1::OpenInInternetExplorer(const char* address)
-{
-    win32::ShellExecuteA(reinterpret_cast<win32::HWND>(winId()), "open", "IEXPLORE.EXE", address, nullptr,
-                         win32::SW_SHOWMAXIMIZED);
+    ui::OpenInInternetExplorer(this, web_addresses::RecoveryService);
 }

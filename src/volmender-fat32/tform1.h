@@ -13,7 +13,7 @@
 #include "ui_tform1.h"
 
 namespace ui {
-class DriveListBox;
+class WindowDrives;
 }
 
 class TForm1 : public QWidget, public Ui::TFORM1 {
@@ -46,11 +46,7 @@ public:
 
 private:
     void WireHandlers();
-    void OpenInInternetExplorer(const char* address);
 
-    ui::DriveListBox* driveList_ = nullptr;
-    // Set once the user has picked a line: the repair button then has a drive
-    // to act on even when the refilled list shows no line chosen.
-    bool driveChosen_ = false;
+    std::unique_ptr<ui::WindowDrives> drives_;
     std::unique_ptr<ui::WindowRepairs> repairs_;
 };

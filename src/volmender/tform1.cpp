@@ -3,8 +3,7 @@
 #include <QTimer>
 
 #include "disk/d_api.h"
-#include "repair/drive_choice.h"
-#include "repair/repair_texts.h"
+#include "platform/win32.h"
 #include "ui/busy_animation.h"
 #include "ui/dialog_service.h"
 #include "ui/drive_list_box.h"
@@ -12,6 +11,8 @@
 #include "ui/form_activation.h"
 #include "ui/process_messages.h"
 #include "ui/web_addresses.h"
+#include "ui/web_pages.h"
+#include "ui/window_drives.h"
 #include "volmender/update/update_download.h"
 #include "volmender/window_centring.h"
 
@@ -40,7 +41,7 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     move(DesignedLeft, DesignedTop);
-    driveList_ = new ui::DriveListBox(DList);
+    drives_ = std::make_unique<ui::WindowDrives>(State, DList);
 
     browser_ = services_.makeBrowser(web);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
@@ -57,31 +58,19 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
     ui::RunGuarded([this] { FormCreate(); });
 }
 
-TForm1::~TForm1()
-{
-    ui::Dialogs().SetOwnDialogClosedHandler({});
-}
+TForm1::~TForm1() = default;
 
 void TForm1::WireHandlers()
 {
     // Each handler runs under the error guard: an error nobody catches ends
     // the handler and shows the application's error box.
-    const auto guarded = [this](void (TForm1::*handler)()) {
-        return [this, handler] { ui::RunGuarded([this, handler] { (this->*handler)(); }); };
-    };
-    connect(driveList_, &ui::DriveListBox::Picked, this, guarded(&TForm1::DListClick));
-    connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
-    connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
-    connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
-    connect(Button6, &QPushButton::clicked, this, guarded(&TForm1::Button6Click));
-    connect(Timer1, &QTimer::timeout, this, guarded(&TForm1::Timer1Timer));
-
-    ui::WatchFormActivation(this, guarded(&TForm1::FormActivate));
-    // Scripted dialogs open no window, so they report their closing instead:
-    // it gives the focus back to this window once the window is on screen.
-    ui::Dialogs().SetOwnDialogClosedHandler([this] {
-        if (isVisible()) ui::RunGuarded([this] { FormActivate(); });
-    });
+    connect(drives_->ListBox(), &ui::DriveListBox::Picked, this, ui::Guarded(this, &TForm1::DListClick));
+    connect(Button2, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button3Click));
+    connect(Button4, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button4Click));
+    connect(Button6, &QPushButton::clicked, this, ui::Guarded(this, &TForm1::Button6Click));
+    connect(Timer1, &QTimer::timeout, this, ui::Guarded(this, &TForm1::Timer1Timer));
+    ui::WatchMainWindowActivation(this, ui::Guarded(this, &TForm1::FormActivate));
 }
 
 void TForm1::FormCreate()
@@ -107,33 +96,26 @@ void TForm1::FormCreate()
     move(left, top);
 }
 
-// Drives that came or went since the last activation show up or drop out.
 void TForm1::FormActivate()
 {
-    QStringList lines;
-    for (const d_api::TDriveParams& params : repair::ListDrives(State)) lines << ui::DriveListLine(params);
-    driveList_->Refill(lines);
+    drives_->Refill();
 }
 
 void TForm1::DListClick()
 {
     // A running repair works on the selected drive until it ends.
     if (repairs_->Running()) return;
-    const int line = DList->currentIndex();
-    if (line < 0 || line >= DList->count()) return;
-    repair::ChooseDrive(State, static_cast<std::size_t>(line));
-    driveChosen_ = true;
-    ReadFirstSector();
+    if (drives_->ChoosePickedLine()) ReadFirstSector();
 }
 
 void TForm1::ReadFirstSector()
 {
-    if (!repair::ReadFirstSector(State)) ui::Dialogs().ShowInformation(QString::fromUtf8(repair::texts::ReadError));
+    drives_->ReadFirstSector();
 }
 
 void TForm1::Button2Click()
 {
-    repairs_->RepairButton(driveChosen_);
+    repairs_->RepairButton(drives_->DriveChosen());
 }
 
 void TForm1::PartitionClick(QAction* sender)
@@ -148,14 +130,12 @@ void TForm1::Button3Click()
 
 void TForm1::Button4Click()
 {
-    win32::ShellExecuteA(WindowHandle(), "open", "IEXPLORE.EXE", web_addresses::HomePage, nullptr,
-                         win32::SW_SHOWMAXIMIZED);
+    ui::OpenInInternetExplorer(this, web_addresses::HomePage);
 }
 
 void TForm1::Button6Click()
 {
-    win32::ShellExecuteA(WindowHandle(), "open", "IEXPLORE.EXE", web_addresses::RecoveryService, nullptr,
-                         win32::SW_SHOWMAXIMIZED);
+    ui::OpenInInternetExplorer(this, web_addresses::RecoveryService);
 }
 
 void TForm1::Timer1Timer()
@@ -179,9 +159,4 @@ void TForm1::TrimWorkingSet()
 bool TForm1::DownloadFile(const std::string& url, const std::string& localName)
 {
     return services_.downloadFile(url, localName);
-}
-
-win32::HWND TForm1::WindowHandle()
-{
-    return reinterpret_cast<win32::HWND>(winId());
 }

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32.h"
 #include "repair/repair_state.h"
 #include "ui/partition_menu.h"
 #include "ui/web_browser.h"
@@ -19,7 +18,7 @@
 class QTimer;
 
 namespace ui {
-class DriveListBox;
+class WindowDrives;
 }
 
 // What the window takes from outside; tests put stand-ins here.
@@ -67,14 +66,10 @@ public:
 
 private:
     void WireHandlers();
-    win32::HWND WindowHandle();
 
     TForm1Services services_;
     std::unique_ptr<ui::WebBrowser> browser_;
     bool programEnded_ = false;
-    ui::DriveListBox* driveList_ = nullptr;
-    // Set once the user has picked a line: the repair button then has a drive
-    // to act on even when the refilled list shows no line chosen.
-    bool driveChosen_ = false;
+    std::unique_ptr<ui::WindowDrives> drives_;
     std::unique_ptr<ui::WindowRepairs> repairs_;
 };
