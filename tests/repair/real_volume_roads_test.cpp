@@ -6,14 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/boot_sector.h"
-#include "fixtures/boot_sector_damage.h"
-#include "fixtures/described_machine.h"
-#include "fixtures/fat_volume.h"
-#include "fixtures/partitioning.h"
-#include "fixtures/temp_dir.h"
-#include "fixtures/volume_check.h"
-#include "fixtures/volume_filler.h"
+#include "fixtures/whole_repair.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
 #include "repair/repair_commands.h"
@@ -31,14 +24,9 @@ protected:
     void Prepare(const fixtures::VolumeLocation& where, int media)
     {
         volume = where;
-        filled = fixtures::FillVolume(volume, {.depth = 3, .directoriesAfter = 0.05});
-        original = fixtures::ReadBootSector(volume);
-        fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
-
-        fixtures::DescribedMachine machine;
-        machine.drives.push_back({0, volume.image, media, fixtures::ExactGeometry(VolumeSectors, 16, 25)});
-        fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
-        platform::UseDescribedMachine(dir.File("machine.txt"));
+        damaged = fixtures::FillAndDestroyBootSector(volume, {.depth = 3, .directoriesAfter = 0.05},
+                                                     fixtures::BootDamage::WithFat32Copies);
+        fixtures::InstallOneDriveMachine(dir, {0, volume.image, media, fixtures::ExactGeometry(VolumeSectors, 16, 25)});
         ASSERT_TRUE(d_api::GetDriveParams(0, state.DriveParams));
     }
 
@@ -46,20 +34,13 @@ protected:
     {
         EXPECT_EQ(host.events, (std::vector<std::string>{"busy", "busy hidden",
                                                          std::string("message: ") + texts::Repaired}));
-        const fixtures::BootSectorFields rebuilt = fixtures::ReadBootSector(volume);
-        EXPECT_EQ(rebuilt.sectorsPerCluster, original.sectorsPerCluster);
-        EXPECT_EQ(rebuilt.reservedSectors, original.reservedSectors);
-        EXPECT_EQ(rebuilt.SectorsPerFat(), original.SectorsPerFat());
-        EXPECT_EQ(rebuilt.TotalSectors(), original.TotalSectors());
-        const fixtures::FsckReport fsck = fixtures::CheckWithFsck(volume);
-        EXPECT_TRUE(fsck.Sound()) << fsck.messages;
-        EXPECT_EQ(fixtures::CompareFiles(volume, filled.files), std::vector<std::string>{});
+        fixtures::ExpectRebuiltLikeOriginal(volume, damaged.original);
+        fixtures::ExpectSoundWithEveryFile(volume, damaged.files);
     }
 
     fixtures::TempDir dir;
     fixtures::VolumeLocation volume;
-    fixtures::FilledVolume filled;
-    fixtures::BootSectorFields original;
+    fixtures::DamagedVolume damaged;
     RepairState state;
     testing::RecordingHost host;
     RepairCommands commands{state, host, Fat32OnlyRoads};
@@ -76,13 +57,12 @@ TEST_F(Fat32OnlyRealRepair, RemovableDrive)
 
 TEST_F(Fat32OnlyRealRepair, PartitionAt2048)
 {
-    const std::string image = dir.File("disk.img");
-    fixtures::CreatePartitionedDisk(
-        image, {.diskSectors = VolumeSectors, .primaries = {{2048, VolumeSectors - 4096, fixtures::kTypeFat32Lba}}});
-    const fixtures::VolumeLocation where{image, 2048};
-    fixtures::MakeFatVolume(where, {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
-                                    .sectorsPerCluster = 1});
-    Prepare(where, fixtures::kMediaFixed);
+    // The disk is VolumeSectors long: 2048 sectors on either side of the volume.
+    Prepare(fixtures::MakeVolumeOnDisk(dir.File("disk.img"),
+                                       {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
+                                        .sectorsPerCluster = 1},
+                                       2048, fixtures::kTypeFat32Lba),
+            fixtures::kMediaFixed);
     state.DriveNumbers[0] = 0;
     const auto menu = commands.RepairButton({0, 1, false});
     ASSERT_TRUE(menu.has_value());

@@ -15,16 +15,9 @@
 
 #include "disk/d_api.h"
 #include "fat32_harness.h"
-#include "fixtures/boot_sector.h"
-#include "fixtures/boot_sector_damage.h"
-#include "fixtures/described_machine.h"
 #include "fixtures/disk_image.h"
-#include "fixtures/fat_volume.h"
 #include "fixtures/file_content.h"
-#include "fixtures/partitioning.h"
-#include "fixtures/temp_dir.h"
-#include "fixtures/volume_check.h"
-#include "fixtures/volume_filler.h"
+#include "fixtures/whole_repair.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
 
@@ -82,14 +75,7 @@ protected:
         const std::string image = dir.File("disk.img");
         const fixtures::FatVolumeOptions options{.type = fixtures::FatType::Fat32, .sectors = VolumeSectors,
                                                  .sectorsPerCluster = 2};
-        if (road == Road::Removable) {
-            volume = fixtures::MakeFatImage(image, options);
-        } else {
-            fixtures::CreatePartitionedDisk(image, {.diskSectors = PartitionStart + VolumeSectors + 2048,
-                                                    .primaries = {{PartitionStart, VolumeSectors, partitionType}}});
-            volume = {image, PartitionStart};
-            fixtures::MakeFatVolume(volume, options);
-        }
+        volume = fixtures::MakeVolumeOnDisk(image, options, road == Road::Removable ? 0 : PartitionStart, partitionType);
         if (filled) files = fixtures::FillVolume(volume, {.depth = 3, .directoriesAfter = 0.05}).files;
         original = fixtures::ReadBootSector(volume);
         media = road == Road::Removable ? fixtures::kMediaRemovable : fixtures::kMediaFixed;
@@ -99,14 +85,9 @@ protected:
     // its volume; the disk layer starts as this program starts it.
     void UseDisk(std::vector<fixtures::MachineFault> faults = {}, std::map<char, std::uint64_t> letters = {})
     {
-        fixtures::DescribedMachine machine;
         std::optional<fixtures::DriveGeometry> geometry;
         if (media == fixtures::kMediaRemovable) geometry = fixtures::ExactGeometry(VolumeSectors, 16, 25);
-        machine.drives.push_back({0, volume.image, media, geometry});
-        machine.faults = std::move(faults);
-        machine.letters = std::move(letters);
-        fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
-        platform::UseDescribedMachine(dir.File("machine.txt"));
+        fixtures::InstallOneDriveMachine(dir, {0, volume.image, media, geometry}, std::move(faults), std::move(letters));
         ASSERT_TRUE(d_api::DApiInit(d_api::DApiFlavour::VolmenderFat32, [](const std::string&) {}));
     }
 
@@ -170,16 +151,9 @@ TEST_P(Fat32WholeRepair, RepairedVolumeIsSoundWithEveryFileAndNoSaveDialog)
     EXPECT_EQ(form.State.Layout.VolumeStart, volume.startSector);
     EXPECT_EQ(form.State.Layout.VolumeSectors, VolumeSectors);
 
-    const fixtures::BootSectorFields rebuilt = fixtures::ReadBootSector(volume);
-    EXPECT_TRUE(rebuilt.IsFat32());
-    EXPECT_EQ(rebuilt.sectorsPerCluster, original.sectorsPerCluster);
-    EXPECT_EQ(rebuilt.reservedSectors, original.reservedSectors);
-    EXPECT_EQ(rebuilt.SectorsPerFat(), original.SectorsPerFat());
-    EXPECT_EQ(rebuilt.TotalSectors(), original.TotalSectors());
-    const fixtures::FsckReport fsck = fixtures::CheckWithFsck(volume);
-    EXPECT_TRUE(fsck.Sound()) << fsck.messages;
-    EXPECT_EQ(fsck.Problems(), std::vector<std::string>{});
-    EXPECT_EQ(fixtures::CompareFiles(volume, files), std::vector<std::string>{});
+    EXPECT_TRUE(fixtures::ReadBootSector(volume).IsFat32());
+    fixtures::ExpectRebuiltLikeOriginal(volume, original);
+    fixtures::ExpectSoundWithEveryFile(volume, files);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, Fat32WholeRepair, ::testing::Values(Road::Removable, Road::Partition),

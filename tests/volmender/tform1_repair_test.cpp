@@ -12,16 +12,9 @@
 #include <ostream>
 
 #include "disk/d_api.h"
-#include "fixtures/boot_sector.h"
-#include "fixtures/boot_sector_damage.h"
-#include "fixtures/described_machine.h"
 #include "fixtures/disk_image.h"
-#include "fixtures/fat_volume.h"
 #include "fixtures/file_content.h"
-#include "fixtures/partitioning.h"
-#include "fixtures/temp_dir.h"
-#include "fixtures/volume_check.h"
-#include "fixtures/volume_filler.h"
+#include "fixtures/whole_repair.h"
 #include "form_harness.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
@@ -45,12 +38,7 @@ protected:
     void UseDisk(const std::string& image, int media, std::optional<fixtures::DriveGeometry> geometry = {},
                  std::vector<fixtures::MachineFault> faults = {}, std::map<char, std::uint64_t> letters = {})
     {
-        fixtures::DescribedMachine machine;
-        machine.drives.push_back({0, image, media, geometry});
-        machine.faults = std::move(faults);
-        machine.letters = std::move(letters);
-        fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
-        platform::UseDescribedMachine(dir.File("machine.txt"));
+        fixtures::InstallOneDriveMachine(dir, {0, image, media, geometry}, std::move(faults), std::move(letters));
         d_api::DApiInit(d_api::DApiFlavour::Volmender, [](const std::string&) {});
     }
 
@@ -206,30 +194,27 @@ protected:
         const std::string image = dir.File("disk.img");
         const fixtures::FatVolumeOptions options{.type = c.type, .sectors = c.sectors,
                                                  .sectorsPerCluster = c.sectorsPerCluster};
+        const std::uint8_t type = c.type == fixtures::FatType::Fat32 ? fixtures::kTypeFat32Lba : fixtures::kTypeFat16;
         if (c.partitionStart == 0) {
-            const fixtures::VolumeLocation volume = fixtures::MakeFatImage(image, options);
+            const fixtures::VolumeLocation volume = fixtures::MakeVolumeOnDisk(image, options, 0, type);
             UseDisk(image, fixtures::kMediaRemovable, fixtures::ExactGeometry(c.sectors, 16, 25));
             return {volume, 0};
         }
-        const std::uint8_t type = c.type == fixtures::FatType::Fat32 ? fixtures::kTypeFat32Lba : fixtures::kTypeFat16;
-        fixtures::VolumeLocation volume{image, c.partitionStart};
-        int item = 1;
-        if (c.logicalDrive) {
-            const std::uint64_t first = 30720;
-            const auto placed = fixtures::CreatePartitionedDisk(
-                image, {.diskSectors = c.partitionStart + first + 63 + c.sectors + 2048,
-                        .primaries = {{c.partitionStart, first, fixtures::kTypeNtfs},
-                                      {c.partitionStart + first, 63 + c.sectors, fixtures::kTypeExtended}},
-                        .logicals = {{c.sectors, type}}});
-            volume.startSector = placed.back().start;
-            item = 2;
-        } else {
-            fixtures::CreatePartitionedDisk(
-                image, {.diskSectors = c.partitionStart + c.sectors + 2048, .primaries = {{c.partitionStart, c.sectors, type}}});
+        if (!c.logicalDrive) {
+            const fixtures::VolumeLocation volume = fixtures::MakeVolumeOnDisk(image, options, c.partitionStart, type);
+            UseDisk(image, fixtures::kMediaFixed);
+            return {volume, 1};
         }
+        const std::uint64_t first = 30720;
+        const auto placed = fixtures::CreatePartitionedDisk(
+            image, {.diskSectors = c.partitionStart + first + 63 + c.sectors + 2048,
+                    .primaries = {{c.partitionStart, first, fixtures::kTypeNtfs},
+                                  {c.partitionStart + first, 63 + c.sectors, fixtures::kTypeExtended}},
+                    .logicals = {{c.sectors, type}}});
+        const fixtures::VolumeLocation volume{image, placed.back().start};
         fixtures::MakeFatVolume(volume, options);
         UseDisk(image, fixtures::kMediaFixed);
-        return {volume, item};
+        return {volume, 2};
     }
 };
 
@@ -237,9 +222,8 @@ TEST_P(TForm1WholeRepair, RepairedVolumeIsSoundAndTheOldSectorIsKept)
 {
     const WindowCase& c = GetParam();
     const auto [volume, item] = MakeDisk(c);
-    const fixtures::FilledVolume filled = fixtures::FillVolume(volume, {.depth = 3, .directoriesAfter = 0.03});
-    const fixtures::BootSectorFields original = fixtures::ReadBootSector(volume);
-    fixtures::DestroyBootSector(volume, c.damage);
+    const fixtures::DamagedVolume damaged =
+        fixtures::FillAndDestroyBootSector(volume, {.depth = 3, .directoriesAfter = 0.03}, c.damage);
     // What an accident left in the boot sector, and what the backup must keep.
     fixtures::Sector old{};
     for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<std::uint8_t>(0xE5 ^ i);
@@ -263,15 +247,8 @@ TEST_P(TForm1WholeRepair, RepairedVolumeIsSoundAndTheOldSectorIsKept)
     EXPECT_TRUE(form.Panel1->isHidden());
     EXPECT_EQ(fixtures::ReadHostFile(dir.File("boot sector.dat")), std::vector<std::uint8_t>(old.begin(), old.end()));
 
-    const fixtures::BootSectorFields rebuilt = fixtures::ReadBootSector(volume);
-    EXPECT_EQ(rebuilt.IsFat32(), original.IsFat32());
-    EXPECT_EQ(rebuilt.sectorsPerCluster, original.sectorsPerCluster);
-    EXPECT_EQ(rebuilt.reservedSectors, original.reservedSectors);
-    EXPECT_EQ(rebuilt.SectorsPerFat(), original.SectorsPerFat());
-    EXPECT_EQ(rebuilt.TotalSectors(), original.TotalSectors());
-    const fixtures::FsckReport fsck = fixtures::CheckWithFsck(volume);
-    EXPECT_TRUE(fsck.Sound()) << fsck.messages;
-    EXPECT_EQ(fixtures::CompareFiles(volume, filled.files), std::vector<std::string>{});
+    fixtures::ExpectRebuiltLikeOriginal(volume, damaged.original);
+    fixtures::ExpectSoundWithEveryFile(volume, damaged.files);
 }
 
 using fixtures::BootDamage;
