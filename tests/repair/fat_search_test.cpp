@@ -1,6 +1,9 @@
 // The search for the two FAT copies and the layout derived from them, on
 // described machines whose disks hold FAT starts where each case needs them.
 
+#include <optional>
+#include <ostream>
+
 #include "machine_fixture.h"
 #include "repair/analysis.h"
 #include "repair/repair_texts.h"
@@ -36,24 +39,93 @@ std::uint32_t ClusterOffset(std::uint32_t dataStart, std::uint32_t perCluster, s
     return dataStart + (cluster - 2) * perCluster;
 }
 
-TEST_F(FatSearch, Fat32CopiesGiveReservedSectorsAndFatSize)
-{
-    MakeDisk(40000);
-    SetVolume(2048, 35000);
-    Put(2080, Fat32Start);
-    Put(9080, Fat32Start);
-    // A directory in cluster 14,100 of 512-byte clusters, data from 32 + 2 × 7,000.
-    Put(2048 + ClusterOffset(14032, 1, 14100), DirectoryStart(14100));
+// --- The layout one analysis derives from the FAT copies and a directory ----
 
-    EXPECT_TRUE(Analyse());
-    EXPECT_EQ(state.Layout.Fat1Offset, 32u);
-    EXPECT_EQ(state.Layout.Fat2Offset, 7032u);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 7000u);
-    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
-    EXPECT_EQ(state.Layout.SectorsPerCluster, 1u);
-    EXPECT_TRUE(host.Messages().empty());
-    EXPECT_TRUE(LayoutIsUsable(state.Layout));
+// Where a case puts a FAT start or a directory's first sector on the disk.
+struct Placed {
+    std::uint64_t sector;
+    fixtures::Sector content;
+};
+
+// What a case expects; an unset value is not checked by that case.
+struct ExpectedLayout {
+    std::optional<bool> analysed{};  // what the analysis returns
+    std::optional<std::uint32_t> fat1{}, fat2{}, sectorsPerFat{}, reservedSectors{}, sectorsPerCluster{}, dirSector{};
+    std::optional<std::int32_t> dirClusterOffset{};
+    std::optional<bool> usable{};         // LayoutIsUsable
+    std::optional<bool> damagedNotice{};  // true: the one "damaged" message; false: no message at all
+};
+
+struct LayoutCase {
+    const char* name;
+    bool fat32Only;  // the FAT32-only program's analysis, else volmender's
+    std::uint64_t diskSectors;
+    std::uint32_t volumeStart, volumeSectors;
+    std::vector<Placed> placed;
+    ExpectedLayout expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const LayoutCase& c) { return out << c.name; }
+
+std::vector<LayoutCase> LayoutCases()
+{
+    return {
+        // A directory in cluster 14,100 of 512-byte clusters, data from 32 + 2 × 7,000.
+        {"fat32_copies_give_reserved_sectors_and_fat_size", false, 40000, 2048, 35000,
+         {{2080, Fat32Start}, {9080, Fat32Start}, {2048 + ClusterOffset(14032, 1, 14100), DirectoryStart(14100)}},
+         {.analysed = true, .fat1 = 32, .fat2 = 7032, .sectorsPerFat = 7000, .reservedSectors = 32,
+          .sectorsPerCluster = 1, .usable = true, .damagedNotice = false}},
+        {"fat16_directory_lies_past_the_root_directory", false, 40000, 0, 35000,
+         {{4, Fat16Start}, {204, Fat16Start}, {ClusterOffset(4 + 400 + 32, 4, 1000), DirectoryStart(1000)}},
+         {.sectorsPerFat = 200, .reservedSectors = 4, .sectorsPerCluster = 4}},
+        {"fat16_copies_at_the_volume_start", false, 30000, 0, 30000,
+         {{1, Fat16Start}, {251, Fat16Start}},
+         {.fat1 = 1, .fat2 = 251, .sectorsPerFat = 250, .reservedSectors = 1}},
+        // No first copy: 26,016 / 3,000 gives 8 sectors per cluster.
+        {"fallback_from_the_directory_position", false, 110000, 63, 100000,
+         {{63 + 1032, Fat32Start}, {26079, DirectoryStart(3000)}},
+         {.analysed = true, .sectorsPerFat = 1000, .reservedSectors = 32, .sectorsPerCluster = 8,
+          .dirSector = 26079, .dirClusterOffset = 23984, .usable = true, .damagedNotice = true}},
+        // Data area at offset 2,032.
+        {"fallback_on_fat16_leaves_room_for_the_root_directory", false, 110000, 63, 100000,
+         {{63 + 1032, Fat16Start}, {26079, DirectoryStart(3000)}},
+         {.fat2 = 1032, .sectorsPerFat = 968, .reservedSectors = 64}},
+        {"missing_second_copy_gives_fat_size_zero", false, 30000, 0, 30000,
+         {{32, Fat32Start}, {20001, Fat32Start}, {9000, DirectoryStart(1000)}},
+         {.analysed = true, .sectorsPerFat = 0, .reservedSectors = 32, .usable = false}},
+        {"fat32_only_fallback_without_notice", true, 110000, 63, 100000,
+         {{63 + 1032, Fat32Start}, {26079, DirectoryStart(3000)}},
+         {.analysed = true, .fat1 = 0, .sectorsPerFat = 1000, .reservedSectors = 32, .damagedNotice = false}},
+    };
 }
+
+class FatLayout : public FatSearch, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(FatLayout, AnalysisDerivesTheExpectedLayout)
+{
+    const LayoutCase& c = GetParam();
+    MakeDisk(c.diskSectors);
+    SetVolume(c.volumeStart, c.volumeSectors);
+    for (const Placed& p : c.placed) Put(p.sector, p.content);
+
+    const bool analysed = Analyse(c.fat32Only ? Fat32OnlyProfile : VolmenderProfile);
+    const ExpectedLayout& e = c.expected;
+    const VolumeLayout& got = state.Layout;
+    if (e.analysed) { EXPECT_EQ(analysed, *e.analysed); }
+    if (e.fat1) { EXPECT_EQ(got.Fat1Offset, *e.fat1); }
+    if (e.fat2) { EXPECT_EQ(got.Fat2Offset, *e.fat2); }
+    if (e.sectorsPerFat) { EXPECT_EQ(got.SectorsPerFat, *e.sectorsPerFat); }
+    if (e.reservedSectors) { EXPECT_EQ(got.ReservedSectors, *e.reservedSectors); }
+    if (e.sectorsPerCluster) { EXPECT_EQ(got.SectorsPerCluster, *e.sectorsPerCluster); }
+    if (e.dirSector) { EXPECT_EQ(got.DirSector, *e.dirSector); }
+    if (e.dirClusterOffset) { EXPECT_EQ(got.DirClusterOffset, *e.dirClusterOffset); }
+    if (e.usable) { EXPECT_EQ(LayoutIsUsable(got), *e.usable); }
+    if (e.damagedNotice) { EXPECT_EQ(host.Messages(), *e.damagedNotice ? damaged : std::vector<std::string>{}); }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FatLayout, ::testing::ValuesIn(LayoutCases()), ::testing::PrintToStringParamName());
+
+// --- The search itself: ranges, signatures, finds -----------------------------
 
 TEST_F(FatSearch, ClusterSizeThatMissesTheDirectoryIsDropped)
 {
@@ -72,32 +144,6 @@ TEST_F(FatSearch, ClusterSizeThatMissesTheDirectoryIsDropped)
 
     EXPECT_FALSE(Analyse(Fat32OnlyProfile));
     EXPECT_EQ(host.Messages(), damaged);
-}
-
-TEST_F(FatSearch, Fat16DirectoryLiesPastTheRootDirectory)
-{
-    MakeDisk(40000);
-    SetVolume(0, 35000);
-    Put(4, Fat16Start);
-    Put(204, Fat16Start);
-    Put(ClusterOffset(4 + 400 + 32, 4, 1000), DirectoryStart(1000));
-    Analyse();
-    EXPECT_EQ(state.Layout.SectorsPerCluster, 4u);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 200u);
-    EXPECT_EQ(state.Layout.ReservedSectors, 4u);
-}
-
-TEST_F(FatSearch, Fat16CopiesAtTheVolumeStart)
-{
-    MakeDisk(30000);
-    SetVolume(0, 30000);
-    Put(1, Fat16Start);
-    Put(251, Fat16Start);
-    Analyse();
-    EXPECT_EQ(state.Layout.Fat1Offset, 1u);
-    EXPECT_EQ(state.Layout.Fat2Offset, 251u);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 250u);
-    EXPECT_EQ(state.Layout.ReservedSectors, 1u);
 }
 
 TEST_F(FatSearch, RangesEndWhereTheProgramSays)
@@ -178,23 +224,6 @@ TEST_F(FatSearch, NoFirstCopyGivesTheNoticeInVolmenderOnly)
     EXPECT_TRUE(host.Messages().empty());
 }
 
-TEST_F(FatSearch, FallbackFromTheDirectoryPosition)
-{
-    MakeDisk(110000);
-    SetVolume(63, 100000);
-    Put(63 + 1032, Fat32Start);
-    Put(26079, DirectoryStart(3000));  // 26,016 / 3,000 → 8 sectors per cluster
-
-    EXPECT_TRUE(Analyse());
-    EXPECT_EQ(state.Layout.SectorsPerCluster, 8u);
-    EXPECT_EQ(state.Layout.DirSector, 26079u);
-    EXPECT_EQ(state.Layout.DirClusterOffset, 23984);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 1000u);
-    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
-    EXPECT_EQ(host.Messages(), damaged);
-    EXPECT_TRUE(LayoutIsUsable(state.Layout));
-}
-
 TEST_F(FatSearch, FallbackYieldsNoFatSizeWhenThingsDoNotFitTogether)
 {
     MakeDisk(110000);
@@ -221,31 +250,6 @@ TEST_F(FatSearch, FallbackYieldsNoFatSizeWhenThingsDoNotFitTogether)
     Analyse();
     EXPECT_EQ(state.Layout.Fat2Offset, 400u);
     EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
-}
-
-TEST_F(FatSearch, FallbackOnFat16LeavesRoomForTheRootDirectory)
-{
-    MakeDisk(110000);
-    SetVolume(63, 100000);
-    Put(63 + 1032, Fat16Start);
-    Put(26079, DirectoryStart(3000));  // data area at offset 2,032
-    Analyse();
-    EXPECT_EQ(state.Layout.Fat2Offset, 1032u);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 968u);
-    EXPECT_EQ(state.Layout.ReservedSectors, 64u);
-}
-
-TEST_F(FatSearch, MissingSecondCopyGivesFatSizeZero)
-{
-    MakeDisk(30000);
-    SetVolume(0, 30000);
-    Put(32, Fat32Start);
-    Put(20001, Fat32Start);
-    Put(9000, DirectoryStart(1000));
-    EXPECT_TRUE(Analyse());
-    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
-    EXPECT_FALSE(LayoutIsUsable(state.Layout));
 }
 
 TEST_F(FatSearch, Fat32OnlyRefusesTwoFindsBelow255)
@@ -303,19 +307,6 @@ TEST_F(FatSearch, Fat32OnlySameLayoutWhereverTheVolumeStarts)
         EXPECT_EQ(state.Layout.ReservedSectors, 32u);
         EXPECT_TRUE(host.Messages().empty());
     }
-}
-
-TEST_F(FatSearch, Fat32OnlyFallbackWithoutNotice)
-{
-    MakeDisk(110000);
-    SetVolume(63, 100000);
-    Put(63 + 1032, Fat32Start);
-    Put(26079, DirectoryStart(3000));
-    EXPECT_TRUE(Analyse(Fat32OnlyProfile));
-    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
-    EXPECT_EQ(state.Layout.SectorsPerFat, 1000u);
-    EXPECT_EQ(state.Layout.ReservedSectors, 32u);
-    EXPECT_TRUE(host.Messages().empty());
 }
 
 TEST_F(FatSearch, Fat32OnlyRefusesWithoutADirectoryFoundNow)
