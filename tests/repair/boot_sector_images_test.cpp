@@ -120,7 +120,8 @@ TEST(BootSectorImages, WideValuesKeepTheirLowBits)
     EXPECT_EQ(Le(fat32, 22, 2), 0u);
 }
 
-TEST(BootSectorTest, VolmenderAcceptsAnyJumpDistance)
+// A sector holding only the FAT32 jump EB 58 90 and the 55 AA signature.
+SectorImage SignedFat32Jump()
 {
     SectorImage sector{};
     sector[0] = 0xEB;
@@ -128,6 +129,12 @@ TEST(BootSectorTest, VolmenderAcceptsAnyJumpDistance)
     sector[2] = 0x90;
     sector[510] = 0x55;
     sector[511] = 0xAA;
+    return sector;
+}
+
+TEST(BootSectorTest, VolmenderAcceptsAnyJumpDistance)
+{
+    SectorImage sector = SignedFat32Jump();
     EXPECT_TRUE(IsBootSector(VolmenderProfile, sector));
     sector[1] = 0x3C;
     EXPECT_TRUE(IsBootSector(VolmenderProfile, sector));
@@ -147,12 +154,7 @@ TEST(BootSectorTest, VolmenderAcceptsAnyJumpDistance)
 
 TEST(BootSectorTest, Fat32OnlyProgramAcceptsOnlyTheFat32Jump)
 {
-    SectorImage sector{};
-    sector[0] = 0xEB;
-    sector[1] = 0x58;
-    sector[2] = 0x90;
-    sector[510] = 0x55;
-    sector[511] = 0xAA;
+    SectorImage sector = SignedFat32Jump();
     EXPECT_TRUE(IsBootSector(Fat32OnlyProfile, sector));
     sector[1] = 0x3C;
     EXPECT_FALSE(IsBootSector(Fat32OnlyProfile, sector));
