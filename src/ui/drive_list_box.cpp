@@ -29,13 +29,13 @@ QString DriveListLine(const d_api::TDriveParams& params)
     return (removable ? QStringLiteral("U盘 (") : QStringLiteral("硬盘 (")) + size;
 }
 
-DriveListBox::DriveListBox(QComboBox* box) : QObject(box), box_(box)
+DriveListBox::DriveListBox(QComboBox* box) : QObject(box), box_(box), lineEdit_(box->lineEdit())
 {
     box_->setCompleter(nullptr);
     // Only a pick by the user is reported; selections made from code are not.
     connect(box_, &QComboBox::activated, this, &DriveListBox::Picked);
-    connect(box_->lineEdit(), &QLineEdit::textEdited, this, &DriveListBox::AutoComplete);
-    box_->lineEdit()->installEventFilter(this);
+    connect(lineEdit_, &QLineEdit::textEdited, this, &DriveListBox::AutoComplete);
+    lineEdit_->installEventFilter(this);
 }
 
 void DriveListBox::Refill(const QStringList& lines)
@@ -49,7 +49,7 @@ void DriveListBox::Refill(const QStringList& lines)
 
 bool DriveListBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == box_->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == lineEdit_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         skipCompletion_ = key == Qt::Key_Backspace || key == Qt::Key_Delete;
     }
@@ -68,7 +68,7 @@ void DriveListBox::AutoComplete(const QString& typed)
     // The completed rest stays selected, so typing on replaces it.
     const QString completed = box_->itemText(line);
     box_->setEditText(completed);
-    box_->lineEdit()->setSelection(static_cast<int>(typed.size()), static_cast<int>(completed.size() - typed.size()));
+    lineEdit_->setSelection(static_cast<int>(typed.size()), static_cast<int>(completed.size() - typed.size()));
     if (picked) emit Picked();
 }
 

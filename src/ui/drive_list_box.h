@@ -9,6 +9,7 @@
 #include "disk/d_api.h"
 
 class QComboBox;
+class QLineEdit;
 
 namespace ui {
 
@@ -41,6 +42,9 @@ private:
     void AutoComplete(const QString& typed);
 
     QComboBox* box_;
+    // Kept apart from the box: its events still arrive while the box is
+    // being destroyed, when the box can no longer be asked for it.
+    QLineEdit* lineEdit_;
     // Set by Backspace or Delete in the edit field: removing text must not
     // complete it again.
     bool skipCompletion_ = false;
