@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 #include <optional>
@@ -89,10 +92,15 @@ TEST_F(TForm1Repair, MenuListsTheLastPartitionFirstAndRightClicksShowItAgain)
     form.DiskPop->close();
     EXPECT_TRUE(Dialogs().Shown().empty());
 
-    emit form.DList->customContextMenuRequested(QPoint(2, 2));
-    EXPECT_TRUE(form.DiskPop->isVisible());
-    EXPECT_EQ(form.DiskPop->actions(), items);
-    form.DiskPop->close();
+    // A right click reaches a widget as a context-menu event; on the editable
+    // drive list it lands on the text field.
+    for (QWidget* target : {static_cast<QWidget*>(form.DList->lineEdit()), static_cast<QWidget*>(form.Button2)}) {
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2));
+        QApplication::sendEvent(target, &rightClick);
+        EXPECT_TRUE(form.DiskPop->isVisible()) << target->metaObject()->className();
+        EXPECT_EQ(form.DiskPop->actions(), items);
+        form.DiskPop->close();
+    }
 }
 
 TEST_F(TForm1Repair, UnreadableDriveGetsAnEmptyMenuAfterTheReadError)
