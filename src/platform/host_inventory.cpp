@@ -41,16 +41,29 @@ bool IsBlockDevice(const std::string& path)
 
 }  // namespace
 
-std::vector<std::string> WholeDiskNames()
+std::vector<WholeDisk> WholeDisks()
 {
-    std::vector<std::string> names;
+    std::vector<WholeDisk> disks;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/sys/block", error)) {
         std::string name = entry.path().filename().string();
-        if (IsWholeDiskName(name)) names.push_back(name);
+        if (!IsWholeDiskName(name)) continue;
+        std::uint64_t sequence = 0;
+        std::ifstream(entry.path() / "diskseq") >> sequence;
+        disks.push_back({name, sequence});
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(disks.begin(), disks.end(), [](const WholeDisk& a, const WholeDisk& b) { return a.name < b.name; });
+    return disks;
+}
+
+std::optional<std::string> DiskNumbering::NameOf(unsigned number, const std::vector<WholeDisk>& present)
+{
+    for (const WholeDisk& disk : present)
+        if (std::find(numbered_.begin(), numbered_.end(), disk) == numbered_.end()) numbered_.push_back(disk);
+    if (number >= numbered_.size()) return std::nullopt;
+    const WholeDisk& disk = numbered_[number];
+    if (std::find(present.begin(), present.end(), disk) == present.end()) return std::nullopt;
+    return disk.name;
 }
 
 std::vector<std::string> BlockDeviceMountPoints()

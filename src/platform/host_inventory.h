@@ -1,14 +1,39 @@
 #pragma once
 // What the host offers in place of Windows' physical drives and drive letters.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace platform {
 
-// Whole disks under /sys/block (sd*, nvme*n*, mmcblk*, vd*) in name order:
-// entry N stands for "\\.\PhysicalDriveN".
-std::vector<std::string> WholeDiskNames();
+// A whole disk as the kernel shows it now: its name under /sys/block and its
+// attach sequence number (0 where the kernel keeps none). A disk attached
+// later under a name that an earlier one had gets another sequence number.
+struct WholeDisk {
+    std::string name;
+    std::uint64_t sequence = 0;
+    bool operator==(const WholeDisk&) const = default;
+};
+
+// Whole disks under /sys/block (sd*, nvme*n*, mmcblk*, vd*) in name order.
+std::vector<WholeDisk> WholeDisks();
+
+// The numbers of "\\.\PhysicalDriveN", kept for the whole run as Windows keeps
+// a disk's number while it stays attached: disks are numbered in name order
+// when first seen, a number is never given to another disk, and the number of
+// a disk that went away leads nowhere. A repair chosen on one disk therefore
+// never reaches another one that took its place in the list.
+class DiskNumbering {
+public:
+    // The name of the disk behind `number` among the disks `present` now, or
+    // nothing when it has gone.
+    std::optional<std::string> NameOf(unsigned number, const std::vector<WholeDisk>& present);
+
+private:
+    std::vector<WholeDisk> numbered_;  // index: the number
+};
 
 // Mount points of mounted block devices in /proc/mounts order: entry 0 is
 // drive C:, entry 1 drive D:, and so on.

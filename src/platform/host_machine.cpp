@@ -102,22 +102,21 @@ public:
     std::shared_ptr<Device> Open(const std::string& name, win32::DWORD desiredAccess, win32::DWORD& error) override
     {
         std::optional<unsigned> number = PhysicalDriveNumber(name);
-        std::vector<std::string> disks = WholeDiskNames();
-        if (!number || *number >= disks.size()) {
+        std::optional<std::string> disk = number ? numbering_.NameOf(*number, WholeDisks()) : std::nullopt;
+        if (!disk) {
             error = win32::ERROR_FILE_NOT_FOUND;
             return nullptr;
         }
-        const std::string& disk = disks[*number];
         bool writing = (desiredAccess & win32::GENERIC_WRITE) != 0;
         int mode = writing ? ((desiredAccess & win32::GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
         // A query handle must not wait for a medium, as a query on Windows does not.
         if (desiredAccess == 0) mode |= O_NONBLOCK;
-        int fd = ::open(("/dev/" + disk).c_str(), mode | O_CLOEXEC);
+        int fd = ::open(("/dev/" + *disk).c_str(), mode | O_CLOEXEC);
         if (fd < 0) {
             error = SystemErrorFromErrno(errno);
             return nullptr;
         }
-        return std::make_shared<HostDriveDevice>(fd, ReadsAsRemovable(disk));
+        return std::make_shared<HostDriveDevice>(fd, ReadsAsRemovable(*disk));
     }
 
     win32::DWORD Delete(const std::string&) override { return win32::ERROR_FILE_NOT_FOUND; }
@@ -154,6 +153,9 @@ public:
 
     std::optional<int> ScreenMetric(int) const override { return std::nullopt; }
     std::string HostOverride(const std::string&) const override { return {}; }
+
+private:
+    DiskNumbering numbering_;
 };
 
 }  // namespace

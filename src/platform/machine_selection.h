@@ -2,8 +2,10 @@
 // Which machine the Win32 calls of win32.h reach.
 //
 // Unset VOLMENDER_MACHINE: the host. "\\.\PhysicalDriveN" is the N-th whole disk
-// under /sys/block (sd*, nvme*n*, mmcblk*, vd*, in name order), its geometry and
-// size come from the kernel, the removable flag from /sys/block/X/removable.
+// under /sys/block (sd*, nvme*n*, mmcblk*, vd*, in name order when first seen;
+// a disk keeps its number for the run and a number never passes to another
+// disk), its geometry and size come from the kernel, the removable flag from
+// /sys/block/X/removable.
 //
 // VOLMENDER_MACHINE=/path/machine.txt: a described machine, a text file of lines
 // (blank lines and text after '#' are ignored; image paths are relative to the

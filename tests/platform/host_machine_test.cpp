@@ -42,14 +42,46 @@ TEST(DeviceNames, PhysicalDrivesAreNumberedInDecimalWithoutLeadingZeros)
 
 TEST_F(HostMachine, ListsWholeDisksOnlyInNameOrder)
 {
-    std::vector<std::string> disks = platform::WholeDiskNames();
-    EXPECT_TRUE(std::is_sorted(disks.begin(), disks.end()));
+    std::vector<platform::WholeDisk> disks = platform::WholeDisks();
+    EXPECT_TRUE(std::is_sorted(disks.begin(), disks.end(),
+                               [](const auto& a, const auto& b) { return a.name < b.name; }));
     std::regex wholeDisk("sd.*|nvme[0-9]+n[0-9]+|mmcblk[0-9]+.*|vd.*");
-    for (const std::string& disk : disks) EXPECT_TRUE(std::regex_match(disk, wholeDisk)) << disk;
+    for (const platform::WholeDisk& disk : disks) EXPECT_TRUE(std::regex_match(disk.name, wholeDisk)) << disk.name;
 
     std::string beyond = "\\\\.\\PhysicalDrive" + std::to_string(disks.size());
     EXPECT_EQ(CreateFileA(beyond.c_str(), 0, 3, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+// Disks come and go while the program runs; a number must keep naming the
+// disk the user chose, or lead nowhere once it has gone.
+TEST(DiskNumbering, KeepsEveryNumberOnItsDiskWhileDisksComeAndGo)
+{
+    platform::DiskNumbering numbering;
+    const platform::WholeDisk sda{"sda", 1}, sdb{"sdb", 2}, sdc{"sdc", 3};
+    EXPECT_EQ(numbering.NameOf(0, {sda, sdb, sdc}), "sda");
+    EXPECT_EQ(numbering.NameOf(1, {sda, sdb, sdc}), "sdb");
+    EXPECT_EQ(numbering.NameOf(2, {sda, sdb, sdc}), "sdc");
+    EXPECT_EQ(numbering.NameOf(3, {sda, sdb, sdc}), std::nullopt);
+
+    // sdb unplugged: its number leads nowhere, sdc keeps its own.
+    EXPECT_EQ(numbering.NameOf(1, {sda, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.NameOf(2, {sda, sdc}), "sdc");
+
+    // Another stick takes the name sdb: it is another disk with a new number.
+    const platform::WholeDisk newStick{"sdb", 7};
+    EXPECT_EQ(numbering.NameOf(1, {sda, newStick, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.NameOf(3, {sda, newStick, sdc}), "sdb");
+    // The first stick back again is known by its number.
+    EXPECT_EQ(numbering.NameOf(1, {sda, sdb, sdc}), "sdb");
+}
+
+TEST(DiskNumbering, WithoutSequenceNumbersKnowsDisksByName)
+{
+    platform::DiskNumbering numbering;
+    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}, {"vdb", 0}}), "vdb");
+    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}}), std::nullopt);
+    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}, {"vdb", 0}}), "vdb");
 }
 
 TEST_F(HostMachine, IsOfTheNtFamilyAndHasNoDriverToLoad)
