@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "fixtures/file_content.h"
@@ -255,7 +256,30 @@ TEST_F(PartitionRoad, PartitionPastTheLastSectorNumberIsRefused)
 }
 
 // The FAT type that selects the image.
-class FatTypeChoice : public PartitionRoad {};
+class FatTypeChoice : public PartitionRoad {
+protected:
+    // The volume at sector 2048 was repaired with the image of this FAT type:
+    // the boot sector's jump distance tells the FAT32 image (0x58) from the FAT16 one (0x3C).
+    void ExpectRepairedWithImageOf(const std::string& fatType)
+    {
+        EXPECT_EQ(state.Layout.FatType, fatType);
+        EXPECT_EQ(Get(2048)[1], fatType == "FAT32" ? 0x58 : 0x3C);
+    }
+
+    // Searches the FATs of the volume set up, checks the signature the search
+    // found, then lets the probe decide the layout's FAT type.
+    void ProbeAfterFatSearch(FatStartKind expectedSignature)
+    {
+        Analysis analysis(state, host, VolmenderProfile);
+        analysis.FindFats();
+        EXPECT_EQ(analysis.FatStartSignature(), expectedSignature);
+        ProbeFatType(analysis, state.Layout);
+    }
+
+    // A first FAT whose early links read as FAT16 ones.
+    const fixtures::Sector fat16LookingStart =
+        SectorBeginning({0xF8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x04, 0x00});
+};
 
 TEST_F(FatTypeChoice, Fat32WhoseFirstLinkLooksLikeFat16GetsTheFat32Image)
 {
@@ -265,8 +289,7 @@ TEST_F(FatTypeChoice, Fat32WhoseFirstLinkLooksLikeFat16GetsTheFat32Image)
     PutTable(0, {{0x0C, 2048, SparseFat32::Sectors}});
     PutFat32Volume(2048, firstFat);
     ClickPartition(volmender, 1);
-    EXPECT_EQ(state.Layout.FatType, "FAT32");
-    EXPECT_EQ(Get(2048)[1], 0x58);
+    ExpectRepairedWithImageOf("FAT32");
 }
 
 TEST_F(FatTypeChoice, TypeLeftByAnEarlierRepairDoesNotReachAnotherVolume)
@@ -275,8 +298,7 @@ TEST_F(FatTypeChoice, TypeLeftByAnEarlierRepairDoesNotReachAnotherVolume)
     PutTable(0, {{0x06, 2048, SparseFat16::Sectors}});
     PutFat16Volume(2048);  // its FAT holds no link that decides
     ClickPartition(volmender, 1);
-    EXPECT_EQ(state.Layout.FatType, "FAT16");
-    EXPECT_EQ(Get(2048)[1], 0x3C);
+    ExpectRepairedWithImageOf("FAT16");
 }
 
 TEST_F(FatTypeChoice, Fat32WithoutADecidingLinkIsNotGivenTheFat16Image)
@@ -284,8 +306,7 @@ TEST_F(FatTypeChoice, Fat32WithoutADecidingLinkIsNotGivenTheFat16Image)
     PutTable(0, {{0x0C, 2048, SparseFat32::Sectors}});
     PutFat32Volume(2048);
     ClickPartition(volmender, 1);
-    EXPECT_EQ(state.Layout.FatType, "FAT32");
-    EXPECT_EQ(Get(2048)[1], 0x58);
+    ExpectRepairedWithImageOf("FAT32");
 }
 
 TEST_F(FatTypeChoice, ProbeKeepsAnEarlierTypeWhenNothingDecidesAndNoSignatureSpeaks)
@@ -306,30 +327,24 @@ TEST_F(FatTypeChoice, ProbeKeepsAnEarlierTypeThatTheSignatureConfirms)
     SetVolume(2048, SparseFat32::Sectors);
     PutFat32Volume(2048);
     state.Layout.FatType = "FAT32";
-    Analysis analysis(state, host, VolmenderProfile);
-    analysis.FindFats();
-    EXPECT_EQ(analysis.FatStartSignature(), FatStartKind::Fat32);
-    ProbeFatType(analysis, state.Layout);
+    ProbeAfterFatSearch(FatStartKind::Fat32);
     EXPECT_EQ(state.Layout.FatType, "FAT32");
 }
 
 TEST_F(FatTypeChoice, ProbeDecidesWhenTheCopiesDisagree)
 {
     SetVolume(2048, SparseFat32::Sectors);
-    Put(2048 + 4, SectorBeginning({0xF8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x04, 0x00}));
+    Put(2048 + 4, fat16LookingStart);
     Put(2048 + 300, Fat32Start);
     state.Layout.FatType = "FAT32";
-    Analysis analysis(state, host, VolmenderProfile);
-    analysis.FindFats();
-    EXPECT_EQ(analysis.FatStartSignature(), FatStartKind::None);
-    ProbeFatType(analysis, state.Layout);
+    ProbeAfterFatSearch(FatStartKind::None);
     EXPECT_EQ(state.Layout.FatType, "FAT16");
 }
 
 TEST_F(FatTypeChoice, NothingIsProbedWhenTheSecondCopyLiesBeforeTheFirst)
 {
     SetVolume(2048, SparseFat32::Sectors);
-    Put(2048 + 4, SectorBeginning({0xF8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x04, 0x00}));
+    Put(2048 + 4, fat16LookingStart);
     state.Layout.Fat1Offset = 4;
     state.Layout.Fat2Offset = 0;
     state.Layout.FatType = "FAT32";
