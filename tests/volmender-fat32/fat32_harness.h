@@ -10,8 +10,11 @@
 //   WindowHarness harness;           // scripted dialogs, then TForm1 built
 //   harness.ShowAndActivate();
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "test_machine.h"
@@ -50,4 +53,32 @@ public:
 
     // Shows the window, on screen and active, as the program's start does.
     void ShowAndActivate();
+};
+
+// A test of the window on a machine it describes first, then builds or
+// starts the window on.
+class WindowTest : public ::testing::Test {
+protected:
+    // Runs this program's disk start-up on the machine described so far and
+    // builds the window, not yet shown. A start-up that stops the program
+    // ends the test: there would be no window to look at.
+    TForm1& Build()
+    {
+        if (!machine.Use()) throw std::runtime_error("the disk start-up did not let the program go on");
+        harness = std::make_unique<WindowHarness>();
+        return *harness->form;
+    }
+
+    // Build, then shown and active as the program's start leaves it; the
+    // dialogs shown until then are forgotten, so a test sees only its own.
+    TForm1& Start()
+    {
+        Build();
+        harness->ShowAndActivate();
+        harness->dialogs.Forget();
+        return *harness->form;
+    }
+
+    Fat32Machine machine;
+    std::unique_ptr<WindowHarness> harness;
 };

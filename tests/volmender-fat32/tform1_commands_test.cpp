@@ -10,16 +10,9 @@
 
 namespace {
 
-class TForm1Commands : public ::testing::Test {
+class TForm1Commands : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        machine.Use();
-        harness = std::make_unique<WindowHarness>();
-    }
-
-    Fat32Machine machine;
-    std::unique_ptr<WindowHarness> harness;
+    void SetUp() override { Build(); }
 };
 
 TEST_F(TForm1Commands, CreationOnlyClearsTheChosenDriveAndTheSectorToRead)

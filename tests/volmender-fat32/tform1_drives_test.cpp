@@ -26,21 +26,18 @@ bool AskedForParams(int drive)
     return false;
 }
 
-class TForm1Drives9x : public ::testing::Test {
+// A Windows 9x machine with the extended INT 13h sector driver.
+class TForm1Drives9x : public WindowTest {
 protected:
     TForm1& Start()
     {
         machine.AddLine("platform 9x").AddLine("driver int13ext");
-        EXPECT_TRUE(machine.Use());
-        harness = std::make_unique<WindowHarness>();
-        harness->ShowAndActivate();
-        harness->dialogs.Forget();
-        return *harness->form;
+        return WindowTest::Start();
     }
-
-    Fat32Machine machine;
-    std::unique_ptr<WindowHarness> harness;
 };
+
+// The machine as described, on its default platform.
+class TForm1DrivesNt : public WindowTest {};
 
 TEST_F(TForm1Drives9x, ListsTheDrivesTheSectorDriverAnswersFor)
 {
@@ -80,17 +77,12 @@ TEST_F(TForm1Drives9x, PickingADriveEndsInTheReadErrorNoticeSinceTheFirstSectorH
     EXPECT_EQ(form.DList->currentIndex(), -1) << "closing the notice rebuilt the list";
 }
 
-TEST(TForm1DrivesNt, PickingADriveReadsItsFirstSectorSilently)
+TEST_F(TForm1DrivesNt, PickingADriveReadsItsFirstSectorSilently)
 {
-    Fat32Machine machine;
     machine.AddDrive(0, 2048, "geometry=1/64/32");
     machine.AddDrive(3, 1961984, "media=11 geometry=958/64/32");
     test_machine::WriteBytes(machine.Image(3), 0, std::vector<std::uint8_t>(512, 0x5A));
-    ASSERT_TRUE(machine.Use());
-    WindowHarness harness;
-    harness.ShowAndActivate();
-    harness.dialogs.Forget();
-    TForm1& form = *harness.form;
+    TForm1& form = Start();
 
     form.DList->setFocus();
     QTest::keyClick(form.DList, Qt::Key_Down);
@@ -99,7 +91,7 @@ TEST(TForm1DrivesNt, PickingADriveReadsItsFirstSectorSilently)
     EXPECT_TRUE(form.State.DriveParams.flags & d_api::RemovableFlag);
     EXPECT_EQ(form.State.SectorBuf[0], 0x5A);
     EXPECT_EQ(form.State.SectorBuf[511], 0x5A);
-    EXPECT_TRUE(harness.dialogs.Shown().empty());
+    EXPECT_TRUE(harness->dialogs.Shown().empty());
 }
 
 }  // namespace

@@ -14,16 +14,9 @@
 
 namespace {
 
-class TForm1Layout : public ::testing::Test {
+class TForm1Layout : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        machine.Use();
-        harness = std::make_unique<WindowHarness>();
-    }
-
-    Fat32Machine machine;
-    std::unique_ptr<WindowHarness> harness;
+    void SetUp() override { Build(); }
 };
 
 struct Placed {

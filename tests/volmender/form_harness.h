@@ -8,6 +8,8 @@
 //   FormHarness harness;                 // scripted dialogs, then TForm1 built
 //   harness.form->show();
 
+#include <gtest/gtest.h>
+
 #include <QStringList>
 #include <cstdint>
 #include <memory>
@@ -52,4 +54,31 @@ public:
 
     // Shows the window, on screen and active, as the program's start does.
     void ShowAndActivate();
+};
+
+// A test of the window on a machine it describes first (drives, faults,
+// platform), then builds or starts the window on.
+class FormTest : public ::testing::Test {
+protected:
+    // Starts the disk layer on the machine described so far and builds the
+    // window, not yet shown.
+    TForm1& Build()
+    {
+        machine.Use();
+        harness = std::make_unique<FormHarness>();
+        return *harness->form;
+    }
+
+    // Build, then shown and active as the program's start leaves it; the
+    // dialogs shown until then are forgotten, so a test sees only its own.
+    TForm1& Start()
+    {
+        Build();
+        harness->ShowAndActivate();
+        harness->dialogs.Forget();
+        return *harness->form;
+    }
+
+    DescribedMachine machine;
+    std::unique_ptr<FormHarness> harness;
 };

@@ -10,19 +10,7 @@
 
 namespace {
 
-class TForm1Commands : public ::testing::Test {
-protected:
-    DescribedMachine machine;
-    std::unique_ptr<FormHarness> harness;
-
-    TForm1& Start()
-    {
-        machine.Use();
-        harness = std::make_unique<FormHarness>();
-        harness->ShowAndActivate();
-        return *harness->form;
-    }
-};
+class TForm1Commands : public FormTest {};
 
 TEST_F(TForm1Commands, TimerLocksTheDriveListAndRepairButtonWhileTheBusyPanelShows)
 {

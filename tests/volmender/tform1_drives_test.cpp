@@ -24,20 +24,7 @@ void FillFirstSector(const std::string& image, std::uint8_t byte)
     test_machine::WriteBytes(image, 0, std::vector<std::uint8_t>(512, byte));
 }
 
-class TForm1Drives : public ::testing::Test {
-protected:
-    DescribedMachine machine;
-    std::unique_ptr<FormHarness> harness;
-
-    TForm1& Start()
-    {
-        machine.Use();
-        harness = std::make_unique<FormHarness>();
-        harness->ShowAndActivate();
-        harness->dialogs.Forget();
-        return *harness->form;
-    }
-};
+class TForm1Drives : public FormTest {};
 
 TEST_F(TForm1Drives, ListsEveryAnsweringDriveWithItsKindAndSize)
 {

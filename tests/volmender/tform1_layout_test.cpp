@@ -32,15 +32,9 @@ QString TextOf(QWidget* widget)
     return QString();
 }
 
-class TForm1Layout : public ::testing::Test {
+class TForm1Layout : public FormTest {
 protected:
-    DescribedMachine machine;
-    std::unique_ptr<FormHarness> harness;
-    void SetUp() override
-    {
-        machine.Use();
-        harness = std::make_unique<FormHarness>();
-    }
+    void SetUp() override { Build(); }
 };
 
 TEST_F(TForm1Layout, PlacesEveryComponentWithItsTextAndHint)
