@@ -2,7 +2,6 @@
 // the FAT-type decision, on described machines.
 
 #include "machine_fixture.h"
-#include "repair/analysis.h"
 
 namespace repair {
 namespace {
@@ -16,8 +15,7 @@ class BootSectorCheck : public MachineTest {
 protected:
     bool Check(const AnalysisProfile& profile = VolmenderProfile)
     {
-        Analysis analysis(state, host, profile);
-        return analysis.FindBootSector();
+        return RunAnalysis(&Analysis::FindBootSector, profile);
     }
 };
 

@@ -2,7 +2,6 @@
 // on described machines.
 
 #include "machine_fixture.h"
-#include "repair/analysis.h"
 
 namespace repair {
 namespace {
@@ -14,8 +13,7 @@ class DirSearch : public MachineTest {
 protected:
     bool Search(const AnalysisProfile& profile = VolmenderProfile)
     {
-        Analysis analysis(state, host, profile);
-        return analysis.FindDirCluster();
+        return RunAnalysis(&Analysis::FindDirCluster, profile);
     }
 };
 

@@ -5,7 +5,6 @@
 #include <ostream>
 
 #include "machine_fixture.h"
-#include "repair/analysis.h"
 #include "repair/repair_texts.h"
 
 namespace repair {
@@ -20,13 +19,11 @@ class FatSearch : public MachineTest {
 protected:
     FatSearchEnd Search(const AnalysisProfile& profile = VolmenderProfile)
     {
-        Analysis analysis(state, host, profile);
-        return analysis.FindFats();
+        return RunAnalysis(&Analysis::FindFats, profile);
     }
     bool Analyse(const AnalysisProfile& profile = VolmenderProfile)
     {
-        Analysis analysis(state, host, profile);
-        return analysis.AnalyseFat();
+        return RunAnalysis(&Analysis::AnalyseFat, profile);
     }
     const std::vector<std::string> damaged{texts::FileSystemDamaged};
 };

@@ -14,6 +14,7 @@
 #include "fixtures/temp_dir.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
+#include "repair/analysis.h"
 #include "repair/repair_state.h"
 
 namespace repair::testing {
@@ -80,6 +81,15 @@ protected:
     {
         state.Layout.VolumeStart = start;
         state.Layout.VolumeSectors = sectors;
+    }
+
+    // Runs one step of a fresh analysis (`&Analysis::FindFats` ...) on the
+    // state and host set up, as `profile` has it, and returns what it answers.
+    template <typename Answer>
+    Answer RunAnalysis(Answer (Analysis::*step)(), const AnalysisProfile& profile)
+    {
+        Analysis analysis(state, host, profile);
+        return (analysis.*step)();
     }
 
     fixtures::TempDir dir;
