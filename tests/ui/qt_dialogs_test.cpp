@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <ostream>
+#include <string>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -42,24 +46,43 @@ SeenBox PressOkOnTheNextBox(const std::function<void()>& open)
     return seen;
 }
 
-TEST(QtDialogs, PlainMessageHasNoIconAndTheApplicationTitle)
+// A box one call of the dialog service opens, and what the person must see in it.
+struct OneBox {
+    const char* name;
+    std::function<void(ui::QtDialogService&)> open;
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+};
+
+void PrintTo(const OneBox& box, std::ostream* out) { *out << box.name; }
+
+class QtDialogBoxes : public ::testing::TestWithParam<OneBox> {};
+
+TEST_P(QtDialogBoxes, ShowTheirIconCaptionAndTextWithOnlyAnOkButton)
 {
+    const OneBox& expected = GetParam();
     ui::QtDialogService dialogs;
-    const auto seen = PressOkOnTheNextBox([&] { dialogs.ShowMessage("请备份将要被覆盖的扇区！"); });
-    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen.caption, "ui_tests");
-    EXPECT_EQ(seen.text, "请备份将要被覆盖的扇区！");
+    const auto seen = PressOkOnTheNextBox([&] { expected.open(dialogs); });
+    EXPECT_EQ(seen.icon, expected.icon);
+    EXPECT_EQ(seen.caption, expected.caption);
+    EXPECT_EQ(seen.text, expected.text);
     EXPECT_EQ(seen.buttons.size(), 1);
 }
 
-TEST(QtDialogs, InformationHasTheInformationIconAndCaption)
-{
-    ui::QtDialogService dialogs;
-    const auto seen = PressOkOnTheNextBox([&] { dialogs.ShowInformation("读盘错误!"); });
-    EXPECT_EQ(seen.icon, QMessageBox::Information);
-    EXPECT_EQ(seen.caption, "Information");
-    EXPECT_EQ(seen.text, "读盘错误!");
-}
+INSTANTIATE_TEST_SUITE_P(
+    , QtDialogBoxes,
+    ::testing::Values(
+        OneBox{"PlainMessageHasNoIconAndTheApplicationTitle",
+               [](ui::QtDialogService& d) { d.ShowMessage("请备份将要被覆盖的扇区！"); }, QMessageBox::NoIcon,
+               "ui_tests", "请备份将要被覆盖的扇区！"},
+        OneBox{"InformationHasTheInformationIconAndCaption",
+               [](ui::QtDialogService& d) { d.ShowInformation("读盘错误!"); }, QMessageBox::Information,
+               "Information", "读盘错误!"},
+        OneBox{"ErrorBoxHasTheErrorIconTheTitleAndAFullStop",
+               [](ui::QtDialogService& d) { d.ShowError("'1,22' is not a valid floating point value"); },
+               QMessageBox::Critical, "ui_tests", "'1,22' is not a valid floating point value."}),
+    [](const ::testing::TestParamInfo<OneBox>& info) { return std::string(info.param.name); });
 
 TEST(QtDialogs, SystemBoxTakesItsIconFromTheStyleBits)
 {
@@ -73,15 +96,6 @@ TEST(QtDialogs, SystemBoxTakesItsIconFromTheStyleBits)
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     seen = PressOkOnTheNextBox([&] { dialogs.SystemMessageBox("x", "y", win32::MB_ICONWARNING); });
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
-}
-
-TEST(QtDialogs, ErrorBoxHasTheErrorIconTheTitleAndAFullStop)
-{
-    ui::QtDialogService dialogs;
-    const auto seen = PressOkOnTheNextBox([&] { dialogs.ShowError("'1,22' is not a valid floating point value"); });
-    EXPECT_EQ(seen.icon, QMessageBox::Critical);
-    EXPECT_EQ(seen.caption, "ui_tests");
-    EXPECT_EQ(seen.text, "'1,22' is not a valid floating point value.");
 }
 
 }  // namespace
