@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "disk/d_api.h"
+#include "platform/little_endian.h"
 
 namespace d_api {
 namespace {
@@ -18,11 +19,6 @@ constexpr std::size_t LengthAt = 12;
 constexpr std::size_t SignatureAt = 510;
 constexpr std::uint16_t Signature = 0xAA55;
 constexpr std::uint64_t LastAddressableSector = UINT32_MAX;
-
-std::uint32_t Little32(const std::uint8_t* bytes)
-{
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
-}
 
 const char* TypeName(std::uint8_t type)
 {
@@ -58,7 +54,7 @@ std::uint8_t EntryType(const std::array<std::uint8_t, SectorSize>& table, int en
 bool EndsWalk(const std::array<std::uint8_t, SectorSize>& table)
 {
     bool restEmpty = EntryType(table, 1) == 0 && EntryType(table, 2) == 0 && EntryType(table, 3) == 0;
-    std::uint16_t signature = static_cast<std::uint16_t>(table[SignatureAt] | table[SignatureAt + 1] << 8);
+    std::uint16_t signature = platform::Le16(table, SignatureAt);
     return restEmpty || signature != Signature;
 }
 
@@ -78,10 +74,9 @@ void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail)
             detail.Count = static_cast<std::uint8_t>(pass - 1);
             return;
         }
-        const std::uint8_t* first = table.data() + FirstEntry;
-        std::uint32_t start = Little32(first + StartAt);
-        std::uint32_t length = Little32(first + LengthAt);
-        if (const char* name = TypeName(first[TypeAt])) detail.Names[pass] = name;
+        std::uint32_t start = platform::Le32(table, FirstEntry + StartAt);
+        std::uint32_t length = platform::Le32(table, FirstEntry + LengthAt);
+        if (const char* name = TypeName(table[FirstEntry + TypeAt])) detail.Names[pass] = name;
         detail.TableSectors[pass] = static_cast<std::int64_t>(position);
         position += std::uint64_t(start) + length;
         detail.Sizes[pass] = static_cast<std::int64_t>(position - previous);

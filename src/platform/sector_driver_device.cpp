@@ -7,6 +7,7 @@
 
 #include "platform/described_disk.h"
 #include "platform/driver_memory.h"
+#include "platform/little_endian.h"
 
 namespace platform {
 namespace {
@@ -24,17 +25,6 @@ struct Request {
     unsigned sectorCount;
     std::uint32_t buffer;
 };
-
-std::uint32_t Little32(const std::uint8_t* bytes)
-{
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
-}
-
-template <typename Value>
-void PutLittle(std::uint8_t* at, Value value)
-{
-    for (std::size_t i = 0; i < sizeof(Value); ++i) at[i] = static_cast<std::uint8_t>(std::uint64_t(value) >> (8 * i));
-}
 
 class SectorDriverDevice : public Device {
 public:
@@ -61,8 +51,8 @@ public:
         returned = 0;
         if (code != ReadSectorsCode && code != DriveParamsCode) return win32::ERROR_INVALID_FUNCTION;
         if (!in || inSize != RequestBytes) return win32::ERROR_INVALID_PARAMETER;
-        const auto* bytes = static_cast<const std::uint8_t*>(in);
-        Request request{bytes[0], Little32(bytes + 4), bytes[8], Little32(bytes + 12)};
+        std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(in), RequestBytes);
+        Request request{bytes[0], Le32(bytes, 4), bytes[8], Le32(bytes, 12)};
         observations_.driverRequests.push_back(std::to_string(code) + " " + std::to_string(request.drive) + " " +
                                                std::to_string(request.lba) + " " +
                                                std::to_string(request.sectorCount));
@@ -91,18 +81,18 @@ private:
     {
         std::span<std::uint8_t> memory = DriverMemoryAt(request.buffer);
         if (memory.size() < 2) return win32::ERROR_INVALID_PARAMETER;
-        std::size_t announced = memory[0] | memory[1] << 8;
+        std::size_t announced = Le16(memory, 0);
         std::size_t length = std::min({announced, ParamsBytes, memory.size()});
 
         DriveGeometry geometry = disk.Geometry();
         std::array<std::uint8_t, ParamsBytes> record{};
-        PutLittle<std::uint16_t>(&record[0], ParamsBytes);
-        PutLittle<std::uint16_t>(&record[2], IsRemovableMediaType(disk.MediaType()) ? RemovableFlag : 0);
-        PutLittle<std::uint32_t>(&record[4], static_cast<std::uint32_t>(geometry.cylinders));
-        PutLittle<std::uint32_t>(&record[8], geometry.heads);
-        PutLittle<std::uint32_t>(&record[12], geometry.sectorsPerTrack);
-        PutLittle<std::uint64_t>(&record[16], disk.ImageBytes() / SectorBytes);
-        PutLittle<std::uint16_t>(&record[24], SectorBytes);
+        PutLe16(record, 0, ParamsBytes);
+        PutLe16(record, 2, IsRemovableMediaType(disk.MediaType()) ? RemovableFlag : 0);
+        PutLe32(record, 4, static_cast<std::uint32_t>(geometry.cylinders));
+        PutLe32(record, 8, geometry.heads);
+        PutLe32(record, 12, geometry.sectorsPerTrack);
+        PutLe64(record, 16, disk.ImageBytes() / SectorBytes);
+        PutLe16(record, 24, SectorBytes);
         std::memcpy(memory.data(), record.data(), length);
         return 0;
     }

@@ -2,7 +2,7 @@
 // that a volume that needs no new boot sector is not given one.
 
 #include "repair/analysis.h"
-#include "repair/disk_bytes.h"
+#include "platform/little_endian.h"
 
 namespace repair {
 
@@ -32,7 +32,7 @@ bool Analysis::FindBootSector()
     for (std::uint64_t sector = first; sector <= last; ++sector) {
         ReadIntoSectorBuf(static_cast<std::uint32_t>(sector));
         if (!IsBootSector(profile_, state_.SectorBuf)) continue;
-        const std::uint64_t fatSector = sector + Le16(state_.SectorBuf, ReservedCountOffset);
+        const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, ReservedCountOffset);
         if (fatSector <= LastAddressableSector && IsFatStart(static_cast<std::uint32_t>(fatSector))) found = true;
     }
     return found;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <span>
 
-#include "repair/disk_bytes.h"
+#include "platform/little_endian.h"
 
 namespace repair {
 
@@ -23,17 +23,17 @@ void PutCommonFields(std::span<std::uint8_t> image, std::uint8_t jumpDistance, s
     image[1] = jumpDistance;
     image[2] = 0x90;
     std::ranges::copy(OemName, image.begin() + 3);
-    PutLe16(image, 11, d_api::SectorSize);
+    platform::PutLe16(image, 11, d_api::SectorSize);
     image[13] = sectorsPerCluster;
-    PutLe16(image, 14, reservedSectors);
+    platform::PutLe16(image, 14, reservedSectors);
     image[16] = 2;  // two FAT copies
-    PutLe16(image, 17, rootEntries);
-    PutLe16(image, 19, 0);  // the 32-bit sector count below is always used
+    platform::PutLe16(image, 17, rootEntries);
+    platform::PutLe16(image, 19, 0);  // the 32-bit sector count below is always used
     image[21] = MediaFixedDisk;
-    PutLe16(image, 24, 0);  // no geometry
-    PutLe16(image, 26, 0);
-    PutLe32(image, 28, 0);  // no hidden sectors
-    PutLe32(image, 32, volumeSectors);
+    platform::PutLe16(image, 24, 0);  // no geometry
+    platform::PutLe16(image, 26, 0);
+    platform::PutLe32(image, 28, 0);  // no hidden sectors
+    platform::PutLe32(image, 32, volumeSectors);
     image[510] = 0x55;
     image[511] = 0xAA;
 }
@@ -50,11 +50,11 @@ void BuildFat16Image(SectorImage& image, std::uint8_t sectorsPerCluster, std::ui
                      std::uint32_t volumeSectors, std::uint32_t sectorsPerFat)
 {
     PutCommonFields(image, 0x3C, sectorsPerCluster, reservedSectors, 512, volumeSectors);
-    PutLe16(image, 22, static_cast<std::uint16_t>(sectorsPerFat));
+    platform::PutLe16(image, 22, static_cast<std::uint16_t>(sectorsPerFat));
     image[36] = 0;  // drive number
     image[37] = 0;
     image[38] = ExtendedBootSignature;
-    PutLe32(image, 39, 0);                                  // volume serial
+    platform::PutLe32(image, 39, 0);                                  // volume serial
     std::fill(image.begin() + 43, image.begin() + 54, 0);   // label
     std::fill(image.begin() + 54, image.begin() + 62, 0);   // type text
 }
@@ -63,18 +63,18 @@ void BuildFat32Image(SectorImage& image, LabelGenerator& labels, std::uint8_t se
                      std::uint16_t reservedSectors, std::uint32_t volumeSectors, std::uint32_t sectorsPerFat)
 {
     PutCommonFields(image, 0x58, sectorsPerCluster, reservedSectors, 0, volumeSectors);
-    PutLe16(image, 22, 0);  // the FAT size is in the 32-bit field
-    PutLe32(image, 36, sectorsPerFat);
-    PutLe16(image, 40, 0);  // both FATs mirrored
-    PutLe16(image, 42, 0);  // version 0.0
-    PutLe32(image, 44, 2);  // root directory cluster
-    PutLe16(image, 48, 0);  // no FSInfo sector
-    PutLe16(image, 50, 0);  // no backup boot sector
+    platform::PutLe16(image, 22, 0);  // the FAT size is in the 32-bit field
+    platform::PutLe32(image, 36, sectorsPerFat);
+    platform::PutLe16(image, 40, 0);  // both FATs mirrored
+    platform::PutLe16(image, 42, 0);  // version 0.0
+    platform::PutLe32(image, 44, 2);  // root directory cluster
+    platform::PutLe16(image, 48, 0);  // no FSInfo sector
+    platform::PutLe16(image, 50, 0);  // no backup boot sector
     std::fill(image.begin() + 52, image.begin() + 64, 0);
     image[64] = 0;  // drive number
     image[65] = 0;
     image[66] = ExtendedBootSignature;
-    PutLe32(image, 67, 0);  // volume serial
+    platform::PutLe32(image, 67, 0);  // volume serial
     for (std::size_t i = 71; i < 82; ++i) image[i] = static_cast<std::uint8_t>(labels.Draw(LabelByteRange));
     std::fill(image.begin() + 82, image.begin() + 90, 0);  // type text
 }

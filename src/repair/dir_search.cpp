@@ -5,7 +5,7 @@
 #include <array>
 
 #include "repair/analysis.h"
-#include "repair/disk_bytes.h"
+#include "platform/little_endian.h"
 
 namespace repair {
 
@@ -60,7 +60,7 @@ bool Analysis::FindDotEntries(std::span<const std::uint8_t> block, std::uint32_t
         const auto sector = block.subspan(s * d_api::SectorSize, d_api::SectorSize);
         if (HoldsDotPair(sector)) {
             const std::uint32_t cluster =
-                (std::uint32_t{Le16(sector, ClusterHighWord)} << 16) | Le16(sector, ClusterLowWord);
+                (std::uint32_t{platform::Le16(sector, ClusterHighWord)} << 16) | platform::Le16(sector, ClusterLowWord);
             // A "." entry naming cluster 0 gives no cluster size; the search
             // passes over it as over any other sector.
             if (cluster != 0) {

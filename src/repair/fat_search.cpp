@@ -1,7 +1,7 @@
 // The search for the starts of the two FAT copies near the volume start.
 
 #include "repair/analysis.h"
-#include "repair/disk_bytes.h"
+#include "platform/little_endian.h"
 #include "repair/repair_texts.h"
 
 namespace repair {
@@ -17,7 +17,7 @@ constexpr unsigned FatStartsThatEndTheSearch = 3;
 
 FatStartKind FatStartKindOf(std::span<const std::uint8_t, d_api::SectorSize> sector)
 {
-    switch (Le32(sector, 0)) {
+    switch (platform::Le32(sector, 0)) {
     case Fat16Start: return FatStartKind::Fat16;
     case Fat32Start: return FatStartKind::Fat32;
     default: return FatStartKind::None;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "repair/analysis.h"
-#include "repair/disk_bytes.h"
+#include "platform/little_endian.h"
 
 namespace repair {
 
@@ -27,8 +27,8 @@ bool Analysis::DetectFatType(std::uint32_t sector)
     ReadIntoSectorBuf(sector);
     const std::span<const std::uint8_t> bytes = state_.SectorBuf;
     for (int i = 0; i < WordsExamined; ++i) {
-        if (SaysNothingAboutWidth(Le16(bytes, 2 * i))) continue;
-        state_.Layout.FatType = Le16(bytes, 2 * i + 2) == 0 ? "FAT32" : "FAT16";
+        if (SaysNothingAboutWidth(platform::Le16(bytes, 2 * i))) continue;
+        state_.Layout.FatType = platform::Le16(bytes, 2 * i + 2) == 0 ? "FAT32" : "FAT16";
         return true;
     }
     return false;

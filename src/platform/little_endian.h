@@ -1,11 +1,12 @@
 #pragma once
-// Little-endian fields of on-disk structures.
+// Little-endian fields of on-disk and driver structures: partition tables,
+// boot sectors, FAT entries, the sector driver's request block.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-namespace repair {
+namespace platform {
 
 inline std::uint16_t Le16(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
@@ -29,4 +30,10 @@ inline void PutLe32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint
     PutLe16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-}  // namespace repair
+inline void PutLe64(std::span<std::uint8_t> bytes, std::size_t offset, std::uint64_t value)
+{
+    PutLe32(bytes, offset, static_cast<std::uint32_t>(value));
+    PutLe32(bytes, offset + 4, static_cast<std::uint32_t>(value >> 32));
+}
+
+}  // namespace platform
