@@ -4,6 +4,7 @@
 
 #include "disk/d_api.h"
 #include "disk/sector_driver.h"
+#include "platform/media_types.h"
 
 namespace d_api {
 namespace {
@@ -13,19 +14,12 @@ constexpr std::uint16_t RecordSize = sizeof(TDriveParams);
 constexpr std::uint8_t UnaskedDrive = 1;
 constexpr std::uint8_t FirstHardDisk = 128;
 
-// Every floppy format, RemovableMedia, and the removable formats after FixedMedia.
-bool IsRemovableMedia(win32::DWORD mediaType)
-{
-    return (mediaType >= win32::F5_1Pt2_512 && mediaType <= win32::RemovableMedia) ||
-           (mediaType >= win32::F3_120M_512 && mediaType <= win32::F8_256_128);
-}
-
 bool GetDriveParamsNT(std::uint8_t drive, TDriveParams& params)
 {
     win32::DISK_GEOMETRY geometry{};
     if (!GetDriveGeometryNT(drive, geometry)) return false;
     params.size = RecordSize;
-    params.flags = IsRemovableMedia(geometry.MediaType) ? RemovableFlag : 0;
+    params.flags = platform::IsRemovableMediaType(geometry.MediaType) ? RemovableFlag : 0;
     params.cylinders = static_cast<std::uint32_t>(geometry.Cylinders);
     params.heads = geometry.TracksPerCylinder;
     params.sectorsPerTrack = geometry.SectorsPerTrack;

@@ -9,12 +9,6 @@
 
 namespace platform {
 
-// Floppy formats, RemovableMedia and the removable formats after FixedMedia.
-inline bool IsRemovableMediaType(win32::DWORD mediaType)
-{
-    return (mediaType >= 1 && mediaType <= 11) || (mediaType >= 13 && mediaType <= 22);
-}
-
 class DescribedDisk {
 public:
     // `number` must be one of `machine`'s drives.

@@ -8,6 +8,7 @@
 #include "platform/described_disk.h"
 #include "platform/driver_memory.h"
 #include "platform/little_endian.h"
+#include "platform/media_types.h"
 
 namespace platform {
 namespace {
