@@ -14,12 +14,16 @@ std::vector<d_api::TDriveParams> ListDrives(RepairState& state)
     return answering;
 }
 
-void ChooseDrive(RepairState& state, std::size_t line)
+void SelectDrive(RepairState& state, std::uint32_t drive)
 {
-    if (line >= state.DriveNumbers.size()) return;
-    state.SelectedDrive = state.DriveNumbers[line];
+    state.SelectedDrive = drive;
     d_api::GetDriveParams(state.Drive(), state.DriveParams);
     state.CurSector = 0;
+}
+
+void ChooseDrive(RepairState& state, std::size_t line)
+{
+    if (line < state.DriveNumbers.size()) SelectDrive(state, state.DriveNumbers[line]);
 }
 
 bool ReadFirstSector(RepairState& state)

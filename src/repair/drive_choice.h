@@ -17,10 +17,12 @@ namespace repair {
 // record and the sector buffer are left alone.
 std::vector<d_api::TDriveParams> ListDrives(RepairState& state);
 
-// The user picked line `line` of the drive list: its drive becomes the
-// selected one, that drive's record is read again (a drive that no longer
-// answers leaves the previous record) and the sector to read becomes 0.
-// A line beyond the table of drive numbers changes nothing.
+// `drive` becomes the selected one, its record is read again (a drive that no
+// longer answers leaves the previous record) and the sector to read becomes 0.
+void SelectDrive(RepairState& state, std::uint32_t drive);
+
+// The user picked line `line` of the drive list: its drive is selected as
+// above. A line beyond the table of drive numbers changes nothing.
 void ChooseDrive(RepairState& state, std::size_t line);
 
 // Reads sector CurSector of the selected drive into SectorBuf. False when the

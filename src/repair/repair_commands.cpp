@@ -54,9 +54,7 @@ std::optional<std::vector<PartitionMenuEntry>> RepairCommands::RepairButton(cons
     if (lineChosen) {
         ChooseDrive(state_, static_cast<std::size_t>(choice.chosenLine));
     } else if (choice.driveChosenBefore) {
-        // A drive that no longer answers leaves the record as it was.
-        d_api::GetDriveParams(state_.Drive(), state_.DriveParams);
-        state_.CurSector = 0;
+        SelectDrive(state_, state_.SelectedDrive);
     } else {
         return std::nullopt;
     }
