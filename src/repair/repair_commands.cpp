@@ -58,7 +58,8 @@ std::optional<std::vector<PartitionMenuEntry>> RepairCommands::RepairButton(cons
     } else {
         return std::nullopt;
     }
-    if (!ReadFirstSector(state_)) host_.ShowInformation(texts::ReadError);
+    // The first sector of the drive, as a pick from the list reads it.
+    ReadSectorAt(state_, host_, state_.CurSector);
     return BuildPartitionMenuEntries(state_.Drive());
 }
 
