@@ -52,7 +52,6 @@ public:
     bool Running() const { return running_; }
     // The number of the partition item clicked last (0 before the first).
     std::uint8_t SelectedPartition() const { return selectedPartition_; }
-    const BootSectorWriter& Writer() const { return writer_; }
 
 private:
     class RunningScope;
