@@ -48,6 +48,7 @@ FatSearchEnd Analysis::FindFats()
     // number gets no scan at all rather than one that wraps round.
     if (std::uint64_t{layout.VolumeStart} + LastFatSearchOffset <= LastAddressableSector) {
         for (std::uint32_t offset = 0; offset <= LastFatSearchOffset; ++offset) {
+            if (Stopped()) return FatSearchEnd::Stopped;
             const FatStartKind kind = ReadFatStartKind(layout.VolumeStart + offset);
             if (kind != FatStartKind::None) {
                 // The last find in each range counts.
@@ -60,7 +61,7 @@ FatSearchEnd Analysis::FindFats()
                 }
                 ++finds;
                 if (profile_.endsAtThirdFatStart && finds == FatStartsThatEndTheSearch) {
-                    host_.ShowMessage(texts::FileSystemDamaged);
+                    host_.ShowMessage(state_.Run.LastMessage(texts::FileSystemDamaged));
                     return FatSearchEnd::ThirdFatStart;
                 }
             }
@@ -68,6 +69,7 @@ FatSearchEnd Analysis::FindFats()
         }
     }
 
+    if (Stopped()) return FatSearchEnd::Stopped;
     if (profile_.noticeWithoutFirstCopy && layout.Fat1Offset == 0) host_.ShowMessage(texts::FileSystemDamaged);
     return FatSearchEnd::Scanned;
 }
