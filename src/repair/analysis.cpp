@@ -14,7 +14,7 @@ Analysis::Analysis(RepairState& state, RepairHost& host, const AnalysisProfile& 
 bool Analysis::AnalyseFat()
 {
     const bool directoryFound = FindDirCluster();
-    if (FindFats() != FatSearchEnd::Scanned) return false;
+    if (Stopped() || FindFats() != FatSearchEnd::Scanned) return false;
     DeriveLayout(directoryFound);
 
     if (profile_.refusesUnusableLayout && !(directoryFound && LayoutIsUsable(state_.Layout))) {

@@ -48,8 +48,8 @@ FatSearchEnd Analysis::FindFats()
     // number gets no scan at all rather than one that wraps round.
     if (std::uint64_t{layout.VolumeStart} + LastFatSearchOffset <= LastAddressableSector) {
         for (std::uint32_t offset = 0; offset <= LastFatSearchOffset; ++offset) {
-            if (Stopped()) return FatSearchEnd::Stopped;
             const FatStartKind kind = ReadFatStartKind(layout.VolumeStart + offset);
+            if (Stopped()) return FatSearchEnd::Stopped;
             if (kind != FatStartKind::None) {
                 // The last find in each range counts.
                 if (offset < profile_.secondCopyFirstOffset) {
@@ -66,10 +66,10 @@ FatSearchEnd Analysis::FindFats()
                 }
             }
             host_.ProcessMessages();
+            if (Stopped()) return FatSearchEnd::Stopped;
         }
     }
 
-    if (Stopped()) return FatSearchEnd::Stopped;
     if (profile_.noticeWithoutFirstCopy && layout.Fat1Offset == 0) host_.ShowMessage(texts::FileSystemDamaged);
     return FatSearchEnd::Scanned;
 }
