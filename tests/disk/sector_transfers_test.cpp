@@ -168,10 +168,9 @@ TEST_F(SectorTransfers, AShortReadGivesFalseWithoutABoxAndNoStaleBytes)
 // sectors and box text, and each drive that could not be opened.
 class HeardFailures : public d_api::ReadFailureListener {
 public:
-    void TransferFailed(const d_api::ReadFailure& failure) override
+    void TransferFailed(const d_api::ReadFailure& f) override
     {
-        heard.push_back(std::to_string(failure.drive) + " " + std::to_string(failure.firstSector) + "+" +
-                        std::to_string(failure.sectors) + " " + failure.boxText);
+        heard.push_back(std::to_string(f.firstSector) + "+" + std::to_string(f.sectors) + " " + f.boxText);
     }
     void DriveUnreachable(std::uint8_t drive) override { heard.push_back("gone " + std::to_string(drive)); }
     std::vector<std::string> heard;
@@ -181,21 +180,19 @@ TEST_F(SectorTransfers, WhileAListenerListensFailedReadsGoToItInsteadOfTheBox)
 {
     machine.Line("drive 1 disk.img").Line("fault read 1 63 23").Line("drive 2 disk.img").Line("fault open 2");
     Start();
-    std::vector<std::uint8_t> sector(SectorSize);
     std::vector<std::uint8_t> block(BlockSize);
     HeardFailures listener;
     {
         d_api::ReadFailureListening listening(listener);
-        EXPECT_FALSE(d_api::ReadSectors(1, 63, 1, sector.data()));
+        EXPECT_FALSE(d_api::ReadSectors(1, 63, 1, block.data()));
         EXPECT_FALSE(d_api::ReadBlock(1, 40, 1, block.data()));
-        EXPECT_FALSE(d_api::ReadSectors(2, 0, 1, sector.data()));
-        EXPECT_FALSE(d_api::ReadSectors(1, 2048, 1, sector.data())) << "short, past the image's end: not a failure";
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_FALSE(d_api::ReadSectors(2, 0, 1, block.data()));
+        EXPECT_FALSE(d_api::ReadSectors(1, 2048, 1, block.data())) << "short, past the image's end: not heard";
     }
-    EXPECT_EQ(listener.heard, (std::vector<std::string>{"1 63+1 错误：23\r\n磁盘:1 LBA:63 块:1",
-                                                        "1 40+800 错误:23\r\n磁盘:1 LBA地址:40 块:1", "gone 2"}));
-
-    EXPECT_FALSE(d_api::ReadSectors(1, 63, 1, sector.data()));
+    EXPECT_EQ(listener.heard, (std::vector<std::string>{"63+1 错误：23\r\n磁盘:1 LBA:63 块:1",
+                                                        "40+800 错误:23\r\n磁盘:1 LBA地址:40 块:1", "gone 2"}));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(d_api::ReadSectors(1, 63, 1, block.data()));
     EXPECT_EQ(boxes.Boxes().size(), 1u) << "the box again once nobody listens";
 }
 

@@ -1,5 +1,5 @@
-// The record of one repair: sectors that could not be read, each counted once
-// however often the scans tried it, and the line the last message gets.
+// The count of one repair's unreadable sectors: each counted once, however
+// often the scans tried it.
 
 #include <gtest/gtest.h>
 
@@ -38,21 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"apart", {{10, 1}, {2000, 800}}, 801},
                       CountCase{"last_sector_numbers", {{0xFFFFFC00u, 800}, {0xFFFFFFFFu, 1}}, 801}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RepairRun, LastMessageTellsTheCountOnlyWhenSectorsWereUnreadable)
-{
-    RepairRun run;
-    EXPECT_EQ(run.LastMessage("文件系统修复成功"), "文件系统修复成功");
-    run.NoteUnreadable(100, 800);
-    run.NoteUnreadable(2000, 1);
-    EXPECT_EQ(run.LastMessage("文件系统修复成功"), "文件系统修复成功\n共有801个扇区无法读取！");
-    run.Stop(RepairStop::DriveGone);
-    run.Stop(RepairStop::WindowClosed);
-    EXPECT_EQ(run.StopReason(), RepairStop::DriveGone);
-    run.Clear();
-    EXPECT_FALSE(run.Stopped());
-    EXPECT_EQ(run.UnreadableSectors(), 0u);
-}
 
 }  // namespace
 }  // namespace repair

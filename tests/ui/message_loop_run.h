@@ -22,10 +22,8 @@ struct LoopRun {
 inline LoopRun RunLoopActingDuringAnalysis(QWidget* busyPanel, const std::function<void()>& start,
                                            const std::function<void()>& act)
 {
-    LoopRun run;
-    bool guardFired = false;
+    LoopRun run{false, true};
     QTimer watch;
-    watch.setInterval(0);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (busyPanel->isHidden()) return;
         watch.stop();
@@ -33,18 +31,16 @@ inline LoopRun RunLoopActingDuringAnalysis(QWidget* busyPanel, const std::functi
         act();
     });
     QTimer guard;
-    guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [&] {
-        guardFired = true;
+        run.endedByItself = false;
         QCoreApplication::quit();
     });
     QTimer::singleShot(0, busyPanel, [&] {
-        watch.start();
+        watch.start(0);
         start();
     });
     guard.start(std::chrono::minutes(1));
     QApplication::exec();
-    run.endedByItself = !guardFired;
     return run;
 }
 
