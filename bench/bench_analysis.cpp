@@ -42,6 +42,7 @@ public:
     void ProcessMessages() override {}
     void ShowMessage(const std::string& text) override { std::printf("notice: %s\n", text.c_str()); }
     void ShowInformation(const std::string&) override {}
+    void ShowReadError(const std::string&) override {}
     void ShowError(const std::string&) override {}
     std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
 };

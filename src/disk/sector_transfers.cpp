@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "disk/d_api.h"
-#include "disk/flavour.h"
-#include "disk/read_error_text.h"
+#include "disk/read_failures.h"
 
 namespace d_api {
 namespace {
@@ -34,7 +33,10 @@ bool ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint
     if (count != OnlyCount) return false;
     const std::uint32_t unitBytes = kind == ReadKind::Sector ? SectorSize : BlockSize;
     win32::HANDLE device = OpenDrive(drive, win32::GENERIC_READ, win32::FILE_SHARE_WRITE, win32::FILE_FLAG_WRITE_THROUGH);
-    if (device == win32::INVALID_HANDLE_VALUE) return false;
+    if (device == win32::INVALID_HANDLE_VALUE) {
+        ReportUnopenedDrive(drive);
+        return false;
+    }
     if (!PositionAt(device, sector)) {
         win32::CloseHandle(device);
         return false;
@@ -47,9 +49,7 @@ bool ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint
     if (transferred) {
         std::memcpy(destination, transfer.data(), unitBytes);
     } else {
-        win32::DWORD error = win32::GetLastError();
-        std::string text = ReadErrorText(kind, CurrentFlavour(), error, drive, sector, count);
-        win32::MessageBoxA(nullptr, text.c_str(), ReadErrorCaption, win32::MB_OK);
+        ReportTransferFailure(kind, drive, sector, count, win32::GetLastError());
     }
     win32::CloseHandle(device);
     return transferred && bytesRead == unitBytes * count;

@@ -14,11 +14,11 @@ Analysis::Analysis(RepairState& state, RepairHost& host, const AnalysisProfile& 
 bool Analysis::AnalyseFat()
 {
     const bool directoryFound = FindDirCluster();
-    if (FindFats() == FatSearchEnd::ThirdFatStart) return false;
+    if (Stopped() || FindFats() != FatSearchEnd::Scanned) return false;
     DeriveLayout(directoryFound);
 
     if (profile_.refusesUnusableLayout && !(directoryFound && LayoutIsUsable(state_.Layout))) {
-        host_.ShowMessage(texts::FileSystemDamaged);
+        host_.ShowMessage(state_.Run.LastMessage(texts::FileSystemDamaged));
         return false;
     }
     return true;

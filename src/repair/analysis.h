@@ -19,6 +19,7 @@ namespace repair {
 enum class FatSearchEnd {
     Scanned,         // all 20,001 sectors examined
     ThirdFatStart,   // a third FAT start was found (FAT32-only program); the repair ends
+    Stopped,         // the repair was stopped (RepairRun); the offsets mean nothing
 };
 
 // What the first four bytes of a sector say about a FAT starting there.
@@ -33,7 +34,13 @@ public:
     // command tests the layout itself (LayoutIsUsable). FAT32-only program:
     // false after a third FAT start and for any layout that may not be
     // written; the user has then been told, and nothing more is to be shown.
+    // Both programs: false when the repair was stopped, with nothing shown.
     bool AnalyseFat();
+
+    // True once the repair must end at once (its drive is gone, its window
+    // closed). Every scan of the analysis then ends at its next sector, and
+    // what it leaves must not be used.
+    bool Stopped() const { return state_.Run.Stopped(); }
 
     // Finds the first sector of a subdirectory ("." then "..") from 3 % (5 %)
     // into the volume and sets SectorsPerCluster, DirSector, DirClusterOffset.

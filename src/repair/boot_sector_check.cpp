@@ -29,7 +29,7 @@ bool Analysis::FindBootSector()
     bool found = false;
     // Every sector is examined, also after a find; a copy of the boot sector
     // further on may be the one that leads to a FAT.
-    for (std::uint64_t sector = first; sector <= last; ++sector) {
+    for (std::uint64_t sector = first; sector <= last && !Stopped(); ++sector) {
         ReadIntoSectorBuf(static_cast<std::uint32_t>(sector));
         if (!IsBootSector(profile_, state_.SectorBuf)) continue;
         const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, ReservedCountOffset);

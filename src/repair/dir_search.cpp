@@ -39,10 +39,10 @@ bool Analysis::FindDirCluster()
     host_.ShowBusyPanel();
     // The first Block is tested whatever the volume's length; later ones only
     // while they start inside the volume.
-    while (blockStart <= LastAddressableSector) {
+    while (blockStart <= LastAddressableSector && !Stopped()) {
         const auto first = static_cast<std::uint32_t>(blockStart);
         ReadIntoBlockBuf(first);
-        if (FindDotEntries(state_.BlockBuf, first)) return true;
+        if (!Stopped() && FindDotEntries(state_.BlockBuf, first)) return true;
         blockStart += profile_.dirSearchStep;
         if (blockStart >= volumeEnd) break;
     }
@@ -72,6 +72,7 @@ bool Analysis::FindDotEntries(std::span<const std::uint8_t> block, std::uint32_t
             }
         }
         host_.ProcessMessages();
+        if (Stopped()) return false;
     }
     return false;
 }

@@ -49,6 +49,7 @@ FatSearchEnd Analysis::FindFats()
     if (std::uint64_t{layout.VolumeStart} + LastFatSearchOffset <= LastAddressableSector) {
         for (std::uint32_t offset = 0; offset <= LastFatSearchOffset; ++offset) {
             const FatStartKind kind = ReadFatStartKind(layout.VolumeStart + offset);
+            if (Stopped()) return FatSearchEnd::Stopped;
             if (kind != FatStartKind::None) {
                 // The last find in each range counts.
                 if (offset < profile_.secondCopyFirstOffset) {
@@ -60,11 +61,12 @@ FatSearchEnd Analysis::FindFats()
                 }
                 ++finds;
                 if (profile_.endsAtThirdFatStart && finds == FatStartsThatEndTheSearch) {
-                    host_.ShowMessage(texts::FileSystemDamaged);
+                    host_.ShowMessage(state_.Run.LastMessage(texts::FileSystemDamaged));
                     return FatSearchEnd::ThirdFatStart;
                 }
             }
             host_.ProcessMessages();
+            if (Stopped()) return FatSearchEnd::Stopped;
         }
     }
 

@@ -9,7 +9,7 @@ void ProbeFatType(Analysis& analysis, VolumeLayout& layout)
     const std::uint64_t first = std::uint64_t{layout.VolumeStart} + layout.Fat1Offset;
     const std::uint64_t last = std::uint64_t{layout.VolumeStart} + layout.Fat2Offset;
     for (std::uint64_t sector = first; sector <= last && sector <= LastAddressableSector; ++sector)
-        if (analysis.DetectFatType(static_cast<std::uint32_t>(sector))) break;
+        if (analysis.Stopped() || analysis.DetectFatType(static_cast<std::uint32_t>(sector))) break;
     FollowFatStartSignature(analysis.FatStartSignature(), layout.FatType);
 }
 

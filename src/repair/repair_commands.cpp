@@ -6,6 +6,7 @@
 #include "repair/fat_type_probe.h"
 #include "repair/partition_volume.h"
 #include "repair/repair_texts.h"
+#include "repair/repair_watch.h"
 #include "repair/sector_backup.h"
 
 namespace repair {
@@ -23,16 +24,22 @@ d_api::TDiskDetail WalkPartitions(std::uint8_t drive)
 
 // The layout values and buffers are shared by every step of a repair, and the
 // analysis lets the window dispatch input between sectors: a second repair
-// started from there would work over the first one's values.
+// started from there would work over the first one's values. Its reads are
+// watched from start to end.
 class RepairCommands::RunningScope {
 public:
-    explicit RunningScope(bool& running) : running_(running) { running_ = true; }
+    explicit RunningScope(RepairCommands& commands)
+        : running_(commands.running_), watch_(commands.state_.Run, commands.host_)
+    {
+        running_ = true;
+    }
     ~RunningScope() { running_ = false; }
     RunningScope(const RunningScope&) = delete;
     RunningScope& operator=(const RunningScope&) = delete;
 
 private:
     bool& running_;
+    RepairWatch watch_;
 };
 
 RepairCommands::RepairCommands(RepairState& state, RepairHost& host, const RoadsProfile& profile)
@@ -68,14 +75,14 @@ void RepairCommands::PartitionClick(int tag)
     if (running_) return;
     const int k = tag & 0xFF;
     if (k < 1 || k > LastPartitionNumber) return;
-    RunningScope scope(running_);
+    RunningScope scope(*this);
     selectedPartition_ = static_cast<std::uint8_t>(k);
     RepairPartition(k);
 }
 
 void RepairCommands::RepairRemovable()
 {
-    RunningScope scope(running_);
+    RunningScope scope(*this);
     VolumeLayout& layout = state_.Layout;
     layout.VolumeStart = 0;
     layout.VolumeSectors = static_cast<std::uint32_t>(state_.DriveParams.totalSectors);
@@ -83,8 +90,10 @@ void RepairCommands::RepairRemovable()
     Analysis analysis(state_, host_, *profile_.analysis);
     // A device that still carries a working boot sector needs no new one; what
     // is wrong with it lies elsewhere, most likely in a partition table.
-    if (analysis.FindBootSector()) {
-        host_.ShowMessage(texts::RemovableRefused);
+    const bool intact = analysis.FindBootSector();
+    if (EndedByStop()) return;
+    if (intact) {
+        Refuse(texts::RemovableRefused);
         return;
     }
     BackUpAnalyseAndWrite(analysis);
@@ -94,20 +103,25 @@ void RepairCommands::RepairPartition(int k)
 {
     const std::optional<std::uint32_t> start = PartitionVolumeStart(WalkPartitions(state_.Drive()), k);
     const std::optional<std::uint32_t> sectors = PartitionVolumeSectors(WalkPartitions(state_.Drive()), k);
+    if (EndedByStop()) return;
     if (!start || !sectors) {
-        host_.ShowMessage(texts::PartitionOutOfReach);
+        Refuse(texts::PartitionOutOfReach);
         return;
     }
     state_.Layout.VolumeStart = *start;
     state_.Layout.VolumeSectors = *sectors;
 
     Analysis analysis(state_, host_, *profile_.analysis);
-    if (analysis.FindBootSector()) {
-        host_.ShowMessage(texts::PartitionRefused);
+    const bool intact = analysis.FindBootSector();
+    if (EndedByStop()) return;
+    if (intact) {
+        Refuse(texts::PartitionRefused);
         return;
     }
-    if (!PartitionTypeAdmitted(k)) {
-        host_.ShowMessage(profile_.typeRefusal);
+    const bool admitted = PartitionTypeAdmitted(k);
+    if (EndedByStop()) return;
+    if (!admitted) {
+        Refuse(profile_.typeRefusal);
         return;
     }
     BackUpAnalyseAndWrite(analysis);
@@ -128,12 +142,15 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
     // it was meant to secure; the user has read why.
     if (profile_.backsUpSector && BackupSector(state_, host_, state_.Layout.VolumeStart) == BackupOutcome::Failed)
         return;
+    if (EndedByStop()) return;
 
     if (!analysis.AnalyseFat()) {
-        host_.HideBusyPanel();
+        if (!EndedByStop()) host_.HideBusyPanel();
         return;
     }
     if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
+    // Nothing is written once the repair was stopped.
+    if (EndedByStop()) return;
     if (!LayoutMayBeWritten()) {
         EndWith(texts::FileSystemDamaged);
         return;
@@ -174,7 +191,32 @@ bool RepairCommands::WriteBootSector()
 void RepairCommands::EndWith(const char* message)
 {
     host_.HideBusyPanel();
-    host_.ShowMessage(message);
+    host_.ShowMessage(state_.Run.LastMessage(message));
+}
+
+void RepairCommands::Refuse(const char* message)
+{
+    host_.ShowMessage(state_.Run.LastMessage(message));
+}
+
+// A drive that can no longer be opened is told as the failed read it is; a
+// closed window has nobody left to tell.
+bool RepairCommands::EndedByStop()
+{
+    switch (state_.Run.StopReason()) {
+    case RepairStop::None: return false;
+    case RepairStop::DriveGone:
+        host_.HideBusyPanel();
+        host_.ShowInformation(state_.Run.LastMessage(texts::ReadError));
+        return true;
+    case RepairStop::WindowClosed: host_.HideBusyPanel(); return true;
+    }
+    return true;
+}
+
+void RepairCommands::Stop(RepairStop reason)
+{
+    if (running_) state_.Run.Stop(reason);
 }
 
 }  // namespace repair

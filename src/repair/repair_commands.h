@@ -47,6 +47,10 @@ public:
     // number, and clicks while a repair runs, do nothing.
     void PartitionClick(int tag);
 
+    // Makes the repair under way end at its next sector with nothing written
+    // (the user closed the window). Does nothing when no repair runs.
+    void Stop(RepairStop reason);
+
     // True from the start of a repair to its end; the window keeps its drive
     // list, repair button and menu items disabled meanwhile.
     bool Running() const { return running_; }
@@ -63,7 +67,14 @@ private:
     bool LayoutMayBeWritten() const;
     bool WritesFat32Image() const;
     bool WriteBootSector();
+    // The last message of a repair, after the busy panel is hidden; Refuse
+    // before the panel was ever shown. Both tell how many sectors could not
+    // be read, when any.
     void EndWith(const char* message);
+    void Refuse(const char* message);
+    // When the repair was stopped: hides the busy panel, tells why when
+    // somebody is left to read it, and returns true.
+    bool EndedByStop();
 
     RepairState& state_;
     RepairHost& host_;

@@ -25,6 +25,10 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // The information dialog (information icon, caption "Information", OK).
     virtual void ShowInformation(const std::string& text) = 0;
+    // The read-error box: a system message box without an owner window,
+    // caption "读盘错误", `text` and one OK button. A repair shows it for its
+    // first failed read only.
+    virtual void ShowReadError(const std::string& text) = 0;
     // The application's error box, for an error that ends the repair.
     virtual void ShowError(const std::string& text) = 0;
     // The save-file dialog: the chosen full path, or nothing when cancelled.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "disk/d_api.h"
+#include "repair/repair_run.h"
 
 namespace repair {
 
@@ -35,6 +36,8 @@ struct RepairState {
     std::array<std::uint8_t, d_api::SectorSize> SectorBuf{};
     std::vector<std::uint8_t> BlockBuf = std::vector<std::uint8_t>(d_api::BlockSize, 0);
     VolumeLayout Layout;
+    // Unreadable sectors and a reason to stop, while a repair runs.
+    RepairRun Run;
 
     std::uint8_t Drive() const { return static_cast<std::uint8_t>(SelectedDrive & 0xFF); }
 };

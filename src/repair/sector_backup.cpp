@@ -50,14 +50,15 @@ std::optional<std::string> SaveSectorFile(const std::string& path, std::span<con
 bool ReadSectorAt(RepairState& state, RepairHost& host, std::uint32_t sector)
 {
     if (d_api::ReadSectors(state.Drive(), sector, 1, state.SectorBuf.data())) return true;
-    host.ShowInformation(texts::ReadError);
+    // A repair whose drive is gone says so once, as it ends.
+    if (!state.Run.Stopped()) host.ShowInformation(texts::ReadError);
     return false;
 }
 
 BackupOutcome BackupSector(RepairState& state, RepairHost& host, std::uint32_t sector)
 {
     if (!ReadSectorAt(state, host, sector)) {
-        host.ShowMessage(texts::BackupImpossible);
+        if (!state.Run.Stopped()) host.ShowMessage(texts::BackupImpossible);
         return BackupOutcome::NothingSaved;
     }
     host.ShowMessage(texts::PleaseBackUp);

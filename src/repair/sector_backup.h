@@ -17,7 +17,8 @@ enum class BackupOutcome {
 };
 
 // Reads `sector` of SelectedDrive into SectorBuf. When the read fails it shows
-// "读盘错误!" in the information dialog and returns false.
+// "读盘错误!" in the information dialog and returns false; in a repair that was
+// stopped it shows nothing, the repair tells the user as it ends.
 bool ReadSectorAt(RepairState& state, RepairHost& host, std::uint32_t sector);
 
 // Reads `sector`, asks the user to keep it ("请备份将要被覆盖的扇区！") and

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "disk/read_error_text.h"
+#include "platform/win32.h"
 #include "ui/dialog_service.h"
 #include "ui/process_messages.h"
 
@@ -33,6 +35,13 @@ void WindowRepairHost::ShowMessage(const std::string& text)
 void WindowRepairHost::ShowInformation(const std::string& text)
 {
     Dialogs().ShowInformation(QString::fromStdString(text));
+}
+
+// The same box as a failed read outside a repair shows through MessageBoxA.
+void WindowRepairHost::ShowReadError(const std::string& text)
+{
+    Dialogs().SystemMessageBox(QString::fromStdString(text), QString::fromUtf8(d_api::ReadErrorCaption),
+                               win32::MB_OK);
 }
 
 void WindowRepairHost::ShowError(const std::string& text)

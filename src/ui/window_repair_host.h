@@ -19,6 +19,7 @@ public:
     void ProcessMessages() override;
     void ShowMessage(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
+    void ShowReadError(const std::string& text) override;
     void ShowError(const std::string& text) override;
     std::optional<std::string> AskSaveFileName() override;
 

@@ -1,10 +1,35 @@
 #include "ui/window_repairs.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QMenu>
 #include <QPushButton>
 
 namespace ui {
+
+namespace {
+
+// Closing the window (its close box, Alt+F4, the exit button) ends the
+// program; a repair running then must not go on unseen and write to the disk.
+class CloseWatcher : public QObject {
+public:
+    CloseWatcher(QWidget* window, std::function<void()> closing) : QObject(window), closing_(std::move(closing))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close) closing_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> closing_;
+};
+
+}  // namespace
 
 // The analysis dispatches input between sectors, and every step of a repair
 // works on the window's one set of layout values and buffers: the controls
@@ -34,6 +59,7 @@ WindowRepairs::WindowRepairs(repair::RepairState& state, const repair::RoadsProf
                      [this](const QPoint& position) { PopUpDiskPop(widgets_.DList, position); });
     QObject::connect(widgets_.Button2, &QWidget::customContextMenuRequested, window_,
                      [this](const QPoint& position) { PopUpDiskPop(widgets_.Button2, position); });
+    new CloseWatcher(window_, [this] { commands_.Stop(repair::RepairStop::WindowClosed); });
 }
 
 void WindowRepairs::RepairButton(bool driveChosenBefore)

@@ -2,8 +2,9 @@
 // The repair side of a main window, the same in both programs: the repair
 // button's command, the partition menu `DiskPop` that it builds and pops up at
 // the mouse pointer, the click on one of the menu's items, the right click on
-// the drive list or the repair button that shows the menu as last built, and
-// the lock of those controls for as long as a repair runs.
+// the drive list or the repair button that shows the menu as last built, the
+// lock of those controls for as long as a repair runs, and the stop of a
+// running repair when the window is closed.
 
 #include <QPoint>
 #include <functional>

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "disk/d_api.h"
+#include "disk/read_failures.h"
 #include "test_machine.h"
 
 namespace {
@@ -161,6 +162,38 @@ TEST_F(SectorTransfers, AShortReadGivesFalseWithoutABoxAndNoStaleBytes)
     EXPECT_FALSE(d_api::ReadSectors(0, 2048, 1, pastEnd.data())) << "the image ends before this sector";
     EXPECT_EQ(pastEnd, Filled(SectorSize, 0));
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// What a repair hears instead of the boxes: each failed transfer with its
+// sectors and box text, and each drive that could not be opened.
+class HeardFailures : public d_api::ReadFailureListener {
+public:
+    void TransferFailed(const d_api::ReadFailure& f) override
+    {
+        heard.push_back(std::to_string(f.firstSector) + "+" + std::to_string(f.sectors) + " " + f.boxText);
+    }
+    void DriveUnreachable(std::uint8_t drive) override { heard.push_back("gone " + std::to_string(drive)); }
+    std::vector<std::string> heard;
+};
+
+TEST_F(SectorTransfers, WhileAListenerListensFailedReadsGoToItInsteadOfTheBox)
+{
+    machine.Line("drive 1 disk.img").Line("fault read 1 63 23").Line("drive 2 disk.img").Line("fault open 2");
+    Start();
+    std::vector<std::uint8_t> block(BlockSize);
+    HeardFailures listener;
+    {
+        d_api::ReadFailureListening listening(listener);
+        EXPECT_FALSE(d_api::ReadSectors(1, 63, 1, block.data()));
+        EXPECT_FALSE(d_api::ReadBlock(1, 40, 1, block.data()));
+        EXPECT_FALSE(d_api::ReadSectors(2, 0, 1, block.data()));
+        EXPECT_FALSE(d_api::ReadSectors(1, 2048, 1, block.data())) << "short, past the image's end: not heard";
+    }
+    EXPECT_EQ(listener.heard, (std::vector<std::string>{"63+1 错误：23\r\n磁盘:1 LBA:63 块:1",
+                                                        "40+800 错误:23\r\n磁盘:1 LBA地址:40 块:1", "gone 2"}));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(d_api::ReadSectors(1, 63, 1, block.data()));
+    EXPECT_EQ(boxes.Boxes().size(), 1u) << "the box again once nobody listens";
 }
 
 TEST_F(SectorTransfers, WritesReportWhetherTheWholeSectorLanded)

@@ -18,6 +18,7 @@ public:
     void ProcessMessages() override { ++messagesProcessed; }
     void ShowMessage(const std::string& text) override { events.push_back("message: " + text); }
     void ShowInformation(const std::string& text) override { events.push_back("information: " + text); }
+    void ShowReadError(const std::string& text) override { events.push_back("read error: " + text); }
     void ShowError(const std::string& text) override { events.push_back("error: " + text); }
     std::optional<std::string> AskSaveFileName() override
     {

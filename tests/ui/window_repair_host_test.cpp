@@ -33,6 +33,10 @@ TEST(WindowRepairHost, TextsReachTheDialogsUnchanged)
     EXPECT_EQ(dialogs.Texts(ui::DialogKind::Message),
               std::vector<QString>{QStringLiteral("文件系统修复成功，请重新插入U盘或重新启动Windows！")});
     EXPECT_EQ(dialogs.Texts(ui::DialogKind::Information), std::vector<QString>{QStringLiteral("读盘错误!")});
+    host.ShowReadError("错误：23\r\n磁盘:0 LBA:100 块:1");
+    ASSERT_EQ(dialogs.Texts(ui::DialogKind::SystemBox).size(), 1u);
+    EXPECT_EQ(dialogs.Shown().back().caption, QStringLiteral("读盘错误"));
+    EXPECT_EQ(dialogs.Shown().back().text, QStringLiteral("错误：23\r\n磁盘:0 LBA:100 块:1"));
 
     dialogs.QueueSaveAnswer(QStringLiteral("/tmp/扇区"));
     dialogs.QueueSaveAnswer(std::nullopt);

@@ -18,6 +18,7 @@
 #include "fixtures/disk_image.h"
 #include "fixtures/file_content.h"
 #include "fixtures/whole_repair.h"
+#include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
 
@@ -170,6 +171,25 @@ TEST_F(Fat32WindowRepair, FailedWriteOfTheBootSectorIsNotReportedAsSuccess)
     EXPECT_EQ(Messages(), std::vector<QString>{Text(repair::texts::WriteFailed)});
     EXPECT_TRUE(form.Panel1->isHidden());
     EXPECT_FALSE(fixtures::ReadBootSector(volume).hasSignature);
+}
+
+TEST_F(Fat32WindowRepair, ExitDuringTheAnalysisStopsItWritesNothingAndEndsTheProgram)
+{
+    MakeVolume(Road::Removable, true);
+    fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
+    const std::vector<std::uint8_t> before = Disk();
+    UseDisk();
+    TForm1& form = StartWithDriveChosen();
+
+    const ui_testing::LoopRun run = ui_testing::RunLoopActingDuringAnalysis(
+        form.Panel1, [&] { Repair(form); }, [&] { form.Button3->click(); });
+
+    EXPECT_TRUE(run.actedDuringAnalysis);
+    EXPECT_TRUE(run.endedByItself);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.Panel1->isHidden());
+    EXPECT_TRUE(Dialogs().Shown().empty());
+    EXPECT_EQ(Disk(), before);
 }
 
 // --- Repairs that end without writing -------------------------------------

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QWindow>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -19,6 +21,7 @@
 #include "fixtures/file_content.h"
 #include "fixtures/whole_repair.h"
 #include "form_harness.h"
+#include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
 
@@ -177,6 +180,37 @@ TEST_F(TForm1Repair, RunningRepairLocksItsControlsAtOnceAndStartsNoSecond)
     EXPECT_TRUE(form.DList->isEnabled());
     EXPECT_TRUE(form.Button2->isEnabled());
     EXPECT_TRUE(form.Panel1->isHidden());
+}
+
+TEST_F(TForm1Repair, ClosingTheWindowDuringTheAnalysisStopsItWritesNothingAndEndsTheProgram)
+{
+    const fixtures::VolumeLocation volume = fixtures::MakeVolumeOnDisk(
+        dir.File("stick.img"), {.type = fixtures::FatType::Fat32, .sectors = 140000, .sectorsPerCluster = 2}, 0,
+        fixtures::kTypeFat32Lba);
+    fixtures::FillAndDestroyBootSector(volume, {.depth = 3, .directoriesAfter = 0.03},
+                                       fixtures::BootDamage::WithFat32Copies);
+    const std::vector<std::uint8_t> before = fixtures::ReadHostFile(volume.image);
+    UseDisk(volume.image, fixtures::kMediaRemovable, fixtures::ExactGeometry(140000, 16, 25));
+    TForm1& form = Start();
+    PickLine(form, 0);
+    Dialogs().Forget();
+
+    // The close box and Alt+F4 reach the window as the window system's close
+    // request; the backup is declined before the analysis starts.
+    const ui_testing::LoopRun run = ui_testing::RunLoopActingDuringAnalysis(
+        form.Panel1, [&] { form.Button2->click(); },
+        [&] {
+            QCloseEvent closeRequest;
+            QApplication::sendEvent(form.windowHandle(), &closeRequest);
+        });
+
+    EXPECT_TRUE(run.actedDuringAnalysis);
+    EXPECT_TRUE(run.endedByItself);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.Panel1->isHidden());
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::Message), std::vector<QString>{Text(repair::texts::PleaseBackUp)});
+    EXPECT_EQ(Dialogs().Shown().size(), 2u) << "the backup offer and its save dialog, nothing after the close";
+    EXPECT_EQ(fixtures::ReadHostFile(volume.image), before);
 }
 
 // --- Whole repairs -------------------------------------------------------

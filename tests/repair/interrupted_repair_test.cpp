@@ -1,0 +1,237 @@
+// Repairs that meet a bad disk, a disk that goes away, or a window closed
+// under them, by the repair commands of both programs on real FAT32 volumes
+// (mkfs.fat, mtools) whose boot sector was destroyed. A bad disk shows one
+// read-error box and the last message counts its unreadable sectors; a drive
+// that can no longer be opened, or a closed window, ends the repair at once
+// with nothing written.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+
+#include "fixtures/disk_image.h"
+#include "fixtures/whole_repair.h"
+#include "platform/machine_selection.h"
+#include "recording_host.h"
+#include "repair/repair_commands.h"
+#include "repair/repair_texts.h"
+
+namespace repair {
+namespace {
+
+constexpr std::uint64_t VolumeSectors = 140000;  // 350 cylinders of 16 heads and 25 sectors
+
+// A host whose person acts between two sectors: `act` runs at every message
+// dispatch of the analysis.
+class ActingHost : public testing::RecordingHost {
+public:
+    void ProcessMessages() override
+    {
+        RecordingHost::ProcessMessages();
+        if (act) act();
+    }
+    std::function<void()> act;
+};
+
+struct Program {
+    const char* name;
+    const RoadsProfile* roads;
+};
+
+std::ostream& operator<<(std::ostream& out, const Program& program) { return out << program.name; }
+
+const Program Volmender{"volmender", &VolmenderRoads};
+const Program Fat32Only{"fat32only", &Fat32OnlyRoads};
+
+std::string Message(const char* text) { return std::string("message: ") + text; }
+
+class InterruptedRepair : public ::testing::Test {
+protected:
+    ~InterruptedRepair() override { platform::UseMachineFromEnvironment(); }
+
+    // A removable drive that is one FAT32 volume, filled and with its boot
+    // sector destroyed; `faults` are the drive's.
+    void MakeStick(std::vector<fixtures::MachineFault> faults = {})
+    {
+        volume = fixtures::MakeFatImage(dir.File("stick.img"), {.type = fixtures::FatType::Fat32,
+                                                                .sectors = VolumeSectors, .sectorsPerCluster = 2});
+        damaged = fixtures::FillAndDestroyBootSector(volume, {.depth = 3, .directoriesAfter = 0.05},
+                                                     fixtures::BootDamage::WithFat32Copies);
+        destroyed = fixtures::ReadSector(volume.image, 0);
+        fixtures::InstallOneDriveMachine(
+            dir, {0, volume.image, fixtures::kMediaRemovable, fixtures::ExactGeometry(VolumeSectors, 16, 25)},
+            std::move(faults));
+        ASSERT_TRUE(d_api::GetDriveParams(0, state.DriveParams));
+    }
+
+    // The events from the busy panel's appearance on: what the analysis and
+    // the end of the repair showed.
+    std::vector<std::string> FromTheAnalysisOn() const
+    {
+        const auto busy = std::ranges::find(host.events, "busy");
+        return {busy, host.events.end()};
+    }
+
+    fixtures::TempDir dir;
+    fixtures::VolumeLocation volume;
+    fixtures::DamagedVolume damaged;
+    fixtures::Sector destroyed{};
+    RepairState state;
+    ActingHost host;
+};
+
+// --- A bad disk: one box, and the count in the last message ----------------
+
+class BadSectors : public InterruptedRepair, public ::testing::WithParamInterface<Program> {};
+
+TEST_P(BadSectors, OnlyTheFirstFailedReadShowsItsBoxAndTheLastMessageCountsThemAll)
+{
+    // 2,000 unreadable sectors that the FAT search reads one by one, past the
+    // first FAT copy and before the directory search begins.
+    std::vector<fixtures::MachineFault> faults;
+    for (std::uint64_t sector = 1000; sector < 3000; ++sector)
+        faults.push_back(fixtures::MachineFault::ReadError(0, sector, 23));
+    MakeStick(faults);
+    RepairCommands commands(state, host, *GetParam().roads);
+
+    commands.RepairButton({});
+
+    const std::vector<std::string> shown = FromTheAnalysisOn();
+    ASSERT_EQ(shown.size(), 4u) << ::testing::PrintToString(shown);
+    EXPECT_EQ(shown[0], "busy");
+    // "错误：23", then the drive and sector of the first failure.
+    EXPECT_EQ(shown[1].rfind("read error: 错误：23\r\n磁盘:0 LBA", 0), 0u) << shown[1];
+    EXPECT_TRUE(shown[1].ends_with(":1000 块:1")) << shown[1];
+    EXPECT_EQ(shown[2], "busy hidden");
+    EXPECT_EQ(shown[3], Message(texts::Repaired) + "\n共有2000个扇区无法读取！");
+    fixtures::ExpectRebuiltLikeOriginal(volume, damaged.original);
+    fixtures::ExpectSoundWithEveryFile(volume, damaged.files);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, BadSectors, ::testing::Values(Volmender, Fat32Only),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+
+// --- The drive gone or the window closed in the middle of a scan ----------
+
+enum class Moment { DirectorySearch, FatSearch };
+enum class Cut { DriveUnplugged, WindowClosed };
+
+struct CutCase {
+    Program program;
+    Moment moment;
+    Cut cut;
+};
+
+std::ostream& operator<<(std::ostream& out, const CutCase& c)
+{
+    return out << c.program.name << (c.moment == Moment::DirectorySearch ? "_directory_search" : "_fat_search")
+               << (c.cut == Cut::DriveUnplugged ? "_drive_unplugged" : "_window_closed");
+}
+
+class CutShort : public InterruptedRepair, public ::testing::WithParamInterface<CutCase> {
+protected:
+    // The most sectors the directory search tests between two reads.
+    static constexpr long BlockTested = 800;
+
+    // The directory search has found its sector once the cluster size is
+    // known; the FAT search follows it.
+    bool Reached(Moment moment) const
+    {
+        return moment == Moment::DirectorySearch || state.Layout.SectorsPerCluster != 0;
+    }
+};
+
+TEST_P(CutShort, RepairEndsAtOnceWithNothingWritten)
+{
+    const CutCase& c = GetParam();
+    MakeStick();
+    RepairCommands commands(state, host, *c.program.roads);
+    const std::string away = volume.image + ".away";
+    long cutAt = -1;
+    host.act = [&] {
+        if (cutAt < 0 && Reached(c.moment)) {
+            cutAt = host.messagesProcessed;
+            if (c.cut == Cut::WindowClosed) commands.Stop(RepairStop::WindowClosed);
+            else std::filesystem::rename(volume.image, away);
+        } else if (std::filesystem::exists(away) && host.messagesProcessed > cutAt + BlockTested) {
+            // Plugged in again after a read has found it gone: the repair
+            // must not take up its work again.
+            std::filesystem::rename(away, volume.image);
+        }
+    };
+
+    commands.RepairButton({});
+    if (std::filesystem::exists(away)) std::filesystem::rename(away, volume.image);
+
+    ASSERT_GE(cutAt, 0);
+    EXPECT_EQ(fixtures::ReadSector(volume.image, 0), destroyed);
+    EXPECT_FALSE(commands.Running());
+    const std::vector<std::string> shown = FromTheAnalysisOn();
+    ASSERT_GE(shown.size(), 2u);
+    if (c.cut == Cut::WindowClosed) {
+        // Not one more sector, and nobody left to tell.
+        EXPECT_EQ(host.messagesProcessed, cutAt);
+        EXPECT_EQ(shown, (std::vector<std::string>{"busy", "busy hidden"}));
+    } else {
+        // The drive is found gone at its next read: the directory search
+        // still tests the Block it holds, the FAT search reads every sector.
+        EXPECT_LE(host.messagesProcessed, cutAt + (c.moment == Moment::FatSearch ? 1 : BlockTested));
+        EXPECT_EQ(shown, (std::vector<std::string>{"busy", "busy hidden", "information: " +
+                                                                           std::string(texts::ReadError)}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, CutShort,
+                         ::testing::Values(CutCase{Volmender, Moment::DirectorySearch, Cut::DriveUnplugged},
+                                           CutCase{Volmender, Moment::FatSearch, Cut::DriveUnplugged},
+                                           CutCase{Volmender, Moment::DirectorySearch, Cut::WindowClosed},
+                                           CutCase{Volmender, Moment::FatSearch, Cut::WindowClosed},
+                                           CutCase{Fat32Only, Moment::DirectorySearch, Cut::DriveUnplugged},
+                                           CutCase{Fat32Only, Moment::FatSearch, Cut::DriveUnplugged},
+                                           CutCase{Fat32Only, Moment::DirectorySearch, Cut::WindowClosed},
+                                           CutCase{Fat32Only, Moment::FatSearch, Cut::WindowClosed}),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+
+// A drive whose image is cut to nothing is either found gone (the platform
+// refuses to open it) or read short: either way nothing is written and no
+// success is reported.
+TEST_F(InterruptedRepair, DriveCutToNothingDuringTheFatSearchGetsNoBootSector)
+{
+    MakeStick();
+    RepairCommands commands(state, host, VolmenderRoads);
+    host.act = [&] {
+        if (state.Layout.SectorsPerCluster != 0) std::filesystem::resize_file(volume.image, 0);
+    };
+
+    commands.RepairButton({});
+
+    EXPECT_EQ(std::filesystem::file_size(volume.image), 0u);
+    EXPECT_EQ(std::ranges::count(host.events, Message(texts::Repaired)), 0);
+    EXPECT_LE(std::ranges::count_if(host.events, [](const std::string& e) { return e.starts_with("read error"); }), 1);
+    const std::string last = host.events.back();
+    EXPECT_TRUE(last == "information: " + std::string(texts::ReadError) || last == Message(texts::FileSystemDamaged))
+        << last;
+}
+
+TEST_F(InterruptedRepair, PartitionOfADriveGoneBeforeTheClickIsAFailedReadNotARefusal)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("disk.img"),
+                                        {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
+                                         .sectorsPerCluster = 1},
+                                        2048, fixtures::kTypeFat32Lba);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaFixed});
+    RepairCommands commands(state, host, VolmenderRoads);
+    ASSERT_TRUE(commands.RepairButton({0, 1, false}).has_value());
+    host.events.clear();
+
+    std::filesystem::remove(volume.image);
+    commands.PartitionClick(1);
+
+    EXPECT_EQ(host.events, (std::vector<std::string>{"busy hidden", "information: " + std::string(texts::ReadError)}));
+}
+
+}  // namespace
+}  // namespace repair
