@@ -101,11 +101,11 @@ void TForm1::FormActivate()
     drives_->Refill();
 }
 
-void TForm1::DListClick()
+void TForm1::DListClick(int line)
 {
     // A running repair works on the selected drive until it ends.
     if (repairs_->Running()) return;
-    if (drives_->ChoosePickedLine()) ReadFirstSector();
+    if (drives_->ChooseLine(line)) ReadFirstSector();
 }
 
 void TForm1::ReadFirstSector()

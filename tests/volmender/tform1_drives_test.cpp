@@ -115,6 +115,56 @@ TEST_F(TForm1Drives, TypingPicksTheFirstLineThatBeginsWithTheTextIgnoringCase)
     EXPECT_EQ(form.State.SelectedDrive, 0u);
 }
 
+// Two drives of one caption: after a refill no line is chosen while the field
+// still shows the caption. Only the user's choice of a line picks a drive;
+// leaving the field or pressing Enter on its unchanged text picks none, so the
+// caption never sends a repair to the first drive that carries it.
+TEST_F(TForm1Drives, AfterARefillLeavingTheFieldOrPressingEnterPicksNoDrive)
+{
+    machine.AddDrive(0, 2048, "geometry=1/64/32");
+    machine.AddDrive(1, 2048, "geometry=1/64/32");
+    FillFirstSector(machine.Folder() + "/drive1.img", 0x22);
+    TForm1& form = Start();
+    form.PageControl1->setCurrentWidget(form.TabSheet1);
+
+    form.DList->setFocus();
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    ASSERT_EQ(form.State.SelectedDrive, 1u);
+    form.FormActivate();
+    ASSERT_EQ(form.DList->currentIndex(), -1);
+    form.State.SectorBuf.fill(0);
+
+    QTest::keyClick(form.DList->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(form.DList->lineEdit(), Qt::Key_Tab);
+    ASSERT_FALSE(form.DList->hasFocus()) << "the focus must really have left the field";
+    form.DList->setFocus();
+    form.Button2->setFocus();
+
+    EXPECT_EQ(form.DList->currentIndex(), -1);
+    EXPECT_EQ(form.State.SelectedDrive, 1u);
+    EXPECT_EQ(form.State.SectorBuf[0], 0) << "no drive was picked, so nothing was read";
+    EXPECT_TRUE(harness->dialogs.Shown().empty());
+}
+
+TEST_F(TForm1Drives, ExitAfterARefillEndsWithoutReadingTheUnreadableDriveAgain)
+{
+    machine.AddDrive(0, 2048, "geometry=1/64/32");
+    machine.AddDrive(2, 2048, "geometry=1/64/32");
+    machine.AddLine("fault read 0 0 23");
+    TForm1& form = Start();
+    form.PageControl1->setCurrentWidget(form.TabSheet1);
+
+    form.DList->setFocus();
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    ASSERT_EQ(harness->dialogs.Shown().size(), 2u);  // its read failed; the list was refilled
+    harness->dialogs.Forget();
+
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(harness->dialogs.Shown().empty());
+}
+
 TEST_F(TForm1Drives, AFailedFirstSectorReadShowsBothBoxesAndRebuildsTheList)
 {
     machine.AddDrive(0, 2048, "geometry=1/64/32");
