@@ -44,6 +44,7 @@ public:
     void ShowInformation(const std::string&) override {}
     void ShowError(const std::string&) override {}
     std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
+    bool AskYesNo(const std::string&) override { return false; }
 };
 
 struct ByteRange {

@@ -21,6 +21,7 @@ public:
     void ShowInformation(const std::string& text) override;
     void ShowError(const std::string& text) override;
     std::optional<std::string> AskSaveFileName() override;
+    bool AskYesNo(const std::string& question) override;
 
 private:
     QWidget* busyPanel_;
