@@ -9,12 +9,11 @@
 namespace ui {
 namespace {
 
-// Two decimals with the user's decimal separator and no thousands separators.
+// Two decimals in ASCII digits without thousands separators; only the
+// decimal separator is the user's (a locale may write digits of its own).
 QString TwoDecimals(double value)
 {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'f', 2);
+    return QString::number(value, 'f', 2).replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 }  // namespace
