@@ -29,7 +29,8 @@ const char* const CreationWarning =
     "警告：本程序直接将数据写入磁盘，操作需谨慎，一旦数据发生丢失，软件作者概不负责！特此警告！";
 const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更新到最新版使用！";
 // Set off from the version by a run of blanks.
-const char* const AuthorCredit = "          作者：磁道小虾  联系电话：000-00000000";
+// A neutral credit, the one the FAT32-only program shows.
+const char* const AuthorCredit = "          作者：示例作者";
 
 }  // namespace
 
@@ -91,9 +92,8 @@ void TForm1::FormCreate()
         return;
     }
 
-    const int left = volmender::CentredPosition(win32::GetSystemMetrics(win32::SM_CXSCREEN), frameGeometry().width());
-    const int top = volmender::CentredPosition(win32::GetSystemMetrics(win32::SM_CYSCREEN), frameGeometry().height());
-    move(left, top);
+    volmender::CentreFrameOnScreen(this, win32::GetSystemMetrics(win32::SM_CXSCREEN),
+                                   win32::GetSystemMetrics(win32::SM_CYSCREEN));
 }
 
 void TForm1::FormActivate()
