@@ -88,6 +88,8 @@ TEST_F(TForm1Drives, PickingTheThirdLineSelectsTheDriveBehindItAndReadsItsFirstS
     QTest::keyClick(form.DList, Qt::Key_Down);
     EXPECT_EQ(form.DList->currentIndex(), 2);
     EXPECT_EQ(form.State.SelectedDrive, 5u);
+    // The field is narrower than the caption: it shows its start, the kind of drive.
+    EXPECT_EQ(form.DList->lineEdit()->cursorPosition(), 0);
     EXPECT_EQ(form.State.DriveParams.totalSectors, 1961984u);
     EXPECT_TRUE(form.State.DriveParams.flags & d_api::RemovableFlag);
     EXPECT_EQ(form.State.SectorBuf[0], 0x5A);
@@ -107,6 +109,8 @@ TEST_F(TForm1Drives, TypingPicksTheFirstLineThatBeginsWithTheTextIgnoringCase)
     QTest::keyClicks(form.DList->lineEdit(), "u");
     EXPECT_EQ(form.DList->currentIndex(), 1);
     EXPECT_EQ(form.DList->currentText(), "U盘 (958.00 MB)");
+    EXPECT_EQ(form.DList->lineEdit()->selectedText(), "盘 (958.00 MB)");
+    EXPECT_EQ(form.DList->lineEdit()->cursorPosition(), 1) << "the start of the caption stays in view";
     EXPECT_EQ(form.State.SelectedDrive, 3u);
 
     // Deleting the completed rest picks nothing new.
