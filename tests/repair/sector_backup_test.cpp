@@ -113,6 +113,19 @@ TEST_F(SectorBackup, ExistingFileIsReplacedOnlyAfterYesAndNoReturnsToTheDialog)
     EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), std::vector<std::uint8_t>(content.begin(), content.end()));
 }
 
+TEST_F(SectorBackup, LinkToARegularFileStaysALinkAndItsFileIsReplaced)
+{
+    fixtures::WriteHostFile(dir.File("real.bin"), std::vector<std::uint8_t>(512, 0xEE));
+    ASSERT_EQ(::symlink(dir.File("real.bin").c_str(), dir.File("linked.dat").c_str()), 0);
+    host.saveAnswers = {dir.File("linked")};
+    host.questionAnswers = {true};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    struct stat info {};
+    ASSERT_EQ(::lstat(dir.File("linked.dat").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("real.bin")), std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
 // Lowers the largest file this process may write, so that a write stops
 // part-way as on a full disk; the signal the kernel sends then is ignored.
 class FileSizeLimit {
