@@ -45,6 +45,7 @@ public:
     void ShowReadError(const std::string&) override {}
     void ShowError(const std::string&) override {}
     std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
+    bool AskYesNo(const std::string&) override { return false; }
 };
 
 struct ByteRange {

@@ -33,6 +33,8 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // The save-file dialog: the chosen full path, or nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName() = 0;
+    // A question with the buttons Yes and No; true for Yes.
+    virtual bool AskYesNo(const std::string& question) = 0;
 };
 
 }  // namespace repair

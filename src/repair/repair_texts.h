@@ -9,6 +9,11 @@ inline constexpr const char* PleaseBackUp = "请备份将要被覆盖的扇区�
 // After a failed read of the sector about to be overwritten: nothing can be
 // saved, and the user should know that before the repair writes over it.
 inline constexpr const char* BackupImpossible = "无法读取将要被覆盖的扇区，未能备份该扇区！";
+// Follows the quoted name of a backup file that exists already.
+inline constexpr const char* ReplaceBackupQuestion = " 已存在，是否替换该文件？";
+// Why a backup cannot go to a name that holds a folder, a device or a pipe;
+// it ends the error box's "Cannot create file" as the system's texts do.
+inline constexpr const char* NotARegularFile = "Not a regular file";
 
 // Messages of the repair commands.
 inline constexpr const char* RemovableRefused = "可能分区表损坏,请用分区修复工具尝试进行修复！";

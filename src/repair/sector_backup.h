@@ -23,8 +23,12 @@ bool ReadSectorAt(RepairState& state, RepairHost& host, std::uint32_t sector);
 
 // Reads `sector`, asks the user to keep it ("请备份将要被覆盖的扇区！") and
 // saves its 512 bytes under the name chosen in the save dialog with ".dat"
-// appended. A sector that cannot be read is not asked about: the user is told
-// that no backup could be made, and no stale buffer content is saved.
+// appended. A file of that name is replaced only when the user says Yes; No
+// opens the save dialog again. A name that holds anything but a regular file
+// is refused. The file takes its name only once all 512 bytes are on disk, so
+// a failure leaves an earlier file of that name as it was. A sector that
+// cannot be read is not asked about: the user is told that no backup could be
+// made, and no stale buffer content is saved.
 BackupOutcome BackupSector(RepairState& state, RepairHost& host, std::uint32_t sector);
 
 }  // namespace repair

@@ -1,7 +1,8 @@
 #pragma once
 // Every modal dialog of the programs goes through one service, so that tests
 // can answer the dialogs instead of a person: the message dialogs, the system
-// message box, the application's error box and the save-file dialog.
+// message box, the application's error box, the save-file dialog and the
+// questions.
 
 #include <QString>
 #include <functional>
@@ -25,6 +26,9 @@ public:
     virtual void ShowError(const QString& message) = 0;
     // The save-file dialog: the chosen full path, or nothing when cancelled.
     virtual std::optional<QString> AskSaveFileName() = 0;
+    // The program's question dialog: the application title as caption, the
+    // buttons Yes and No; true for Yes.
+    virtual bool AskYesNo(const QString& question) = 0;
 
     // Closing one of the program's own message dialogs gives the focus back to
     // the main window, which then runs its activation. Real dialogs get that

@@ -9,12 +9,11 @@
 namespace ui {
 namespace {
 
-// Two decimals with the user's decimal separator and no thousands separators.
+// Two decimals in ASCII digits without thousands separators; only the
+// decimal separator is the user's (a locale may write digits of its own).
 QString TwoDecimals(double value)
 {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'f', 2);
+    return QString::number(value, 'f', 2).replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 }  // namespace
@@ -32,8 +31,15 @@ QString DriveListLine(const d_api::TDriveParams& params)
 DriveListBox::DriveListBox(QComboBox* box) : QObject(box), box_(box), lineEdit_(box->lineEdit())
 {
     box_->setCompleter(nullptr);
-    // Only a pick by the user is reported; selections made from code are not.
-    connect(box_, &QComboBox::activated, this, &DriveListBox::Picked);
+    // When editing ends (the field loses the focus, Enter is pressed) Qt's
+    // editable combo box chooses the first line whose caption matches the
+    // text. After a refill no line is chosen while the text stays, so with
+    // two drives of one caption that would choose the other drive: only the
+    // user's choice of a line may choose one.
+    QObject::disconnect(lineEdit_, &QLineEdit::editingFinished, box_, nullptr);
+    // The pop-up, the arrow keys and the mouse wheel; selections made from
+    // code are not reported.
+    connect(box_, &QComboBox::activated, this, &DriveListBox::LineChosen);
     connect(lineEdit_, &QLineEdit::textEdited, this, &DriveListBox::AutoComplete);
     lineEdit_->installEventFilter(this);
 }
@@ -45,6 +51,20 @@ void DriveListBox::Refill(const QStringList& lines)
     box_->addItems(lines);
     box_->setCurrentIndex(-1);
     box_->setEditText(editText);
+    ShowStartOfText();
+}
+
+void DriveListBox::LineChosen(int line)
+{
+    ShowStartOfText();
+    emit Picked(line);
+}
+
+// The field is narrower than a caption, and Qt scrolls it to the end of the
+// text it is given, cutting off the kind of drive at the start.
+void DriveListBox::ShowStartOfText()
+{
+    lineEdit_->setCursorPosition(0);
 }
 
 bool DriveListBox::eventFilter(QObject* watched, QEvent* event)
@@ -65,11 +85,13 @@ void DriveListBox::AutoComplete(const QString& typed)
     if (line < 0) return;
     const bool picked = line != box_->currentIndex();
     box_->setCurrentIndex(line);
-    // The completed rest stays selected, so typing on replaces it.
+    // The completed rest stays selected, so typing on replaces it. The
+    // selection is made from its end back to the cursor after the typed text,
+    // which keeps the start of the caption in view.
     const QString completed = box_->itemText(line);
     box_->setEditText(completed);
-    lineEdit_->setSelection(static_cast<int>(typed.size()), static_cast<int>(completed.size() - typed.size()));
-    if (picked) emit Picked();
+    lineEdit_->setSelection(static_cast<int>(completed.size()), -static_cast<int>(completed.size() - typed.size()));
+    if (picked) emit Picked(line);
 }
 
 }  // namespace ui

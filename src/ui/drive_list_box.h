@@ -30,16 +30,18 @@ public:
     void Refill(const QStringList& lines);
 
 signals:
-    // The user picked a line with the mouse or the keyboard, or typed text
-    // that auto-completion turned into another line. Selections made from
-    // code are no pick.
-    void Picked();
+    // The user picked line `line` with the mouse or the keyboard, or typed
+    // text that auto-completion turned into another line. Selections made
+    // from code, leaving the field and Enter on its text are no pick.
+    void Picked(int line);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void LineChosen(int line);
     void AutoComplete(const QString& typed);
+    void ShowStartOfText();
 
     QComboBox* box_;
     // Kept apart from the box: its events still arrive while the box is

@@ -17,11 +17,11 @@ QString ErrorBoxText(const QString& message);
 bool RunGuarded(const std::function<void()>& body);
 
 // The handler `handler` of `window`, to be connected to a signal, run under
-// the guard.
-template <class Window>
-std::function<void()> Guarded(Window* window, void (Window::*handler)())
+// the guard with the signal's arguments.
+template <class Window, class... Args>
+std::function<void(Args...)> Guarded(Window* window, void (Window::*handler)(Args...))
 {
-    return [window, handler] { RunGuarded([window, handler] { (window->*handler)(); }); };
+    return [window, handler](Args... args) { RunGuarded([&] { (window->*handler)(args...); }); };
 }
 
 }  // namespace ui

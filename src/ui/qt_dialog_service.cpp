@@ -58,6 +58,14 @@ void QtDialogService::ShowError(const QString& message)
     ShowBox(BoxKind::SystemBox, QMessageBox::Critical, ApplicationTitle(), ErrorBoxText(message));
 }
 
+bool QtDialogService::AskYesNo(const QString& question)
+{
+    // No is the default button: Enter alone must not replace a file.
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(), question, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> QtDialogService::AskSaveFileName()
 {
     // No filter and no default extension; the caller decides what to do with

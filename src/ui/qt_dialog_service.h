@@ -12,6 +12,7 @@ public:
     int SystemMessageBox(const QString& text, const QString& caption, unsigned style) override;
     void ShowError(const QString& message) override;
     std::optional<QString> AskSaveFileName() override;
+    bool AskYesNo(const QString& question) override;
 
 private:
     // The save dialog opens on the name confirmed last in this run.

@@ -40,6 +40,18 @@ std::optional<QString> ScriptedDialogService::AskSaveFileName()
     return answer;
 }
 
+bool ScriptedDialogService::AskYesNo(const QString& question)
+{
+    bool yes = false;
+    if (!questionAnswers_.empty()) {
+        yes = questionAnswers_.front();
+        questionAnswers_.pop_front();
+    }
+    shown_.push_back({DialogKind::Question, ApplicationTitle(), question});
+    OwnDialogClosed();
+    return yes;
+}
+
 std::vector<QString> ScriptedDialogService::Texts(DialogKind kind) const
 {
     std::vector<QString> texts;

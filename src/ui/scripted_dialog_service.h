@@ -1,7 +1,8 @@
 #pragma once
 // A dialog service for tests: nobody sits at the screen, so every dialog is
 // recorded and answered from a script. Message boxes answer OK at once; save
-// dialogs take their answers from a queue and cancel when it is empty.
+// dialogs and questions take their answers from queues of their own, and
+// cancel or answer No when theirs is empty.
 
 #include <deque>
 #include <vector>
@@ -10,7 +11,7 @@
 
 namespace ui {
 
-enum class DialogKind { Message, Information, SystemBox, Error, SaveFile };
+enum class DialogKind { Message, Information, SystemBox, Error, SaveFile, Question };
 
 struct ShownDialog {
     DialogKind kind;
@@ -25,9 +26,12 @@ public:
     int SystemMessageBox(const QString& text, const QString& caption, unsigned style) override;
     void ShowError(const QString& message) override;
     std::optional<QString> AskSaveFileName() override;
+    bool AskYesNo(const QString& question) override;
 
     // The next save dialog answers `name`, or cancels when it is nothing.
     void QueueSaveAnswer(std::optional<QString> name) { saveAnswers_.push_back(std::move(name)); }
+    // The next question answers Yes when `yes`, else No.
+    void QueueQuestionAnswer(bool yes) { questionAnswers_.push_back(yes); }
 
     const std::vector<ShownDialog>& Shown() const { return shown_; }
     // The texts of the dialogs of one kind, in the order they were shown.
@@ -37,6 +41,7 @@ public:
 private:
     std::vector<ShownDialog> shown_;
     std::deque<std::optional<QString>> saveAnswers_;
+    std::deque<bool> questionAnswers_;
 };
 
 // Installs a fresh scripted service as the program's dialog service.

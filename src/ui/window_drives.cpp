@@ -14,9 +14,8 @@ WindowDrives::WindowDrives(repair::RepairState& state, QComboBox* dList)
 {
 }
 
-// The window destroys its children after its own members: the drive list's
-// edit field then loses the focus and reports a pick, which must not reach a
-// window whose members are gone.
+// The window destroys its children after its own members: nothing the drive
+// list reports while it goes must reach a window whose members are gone.
 WindowDrives::~WindowDrives()
 {
     listBox_->disconnect();
@@ -30,9 +29,8 @@ void WindowDrives::Refill()
     listBox_->Refill(lines);
 }
 
-bool WindowDrives::ChoosePickedLine()
+bool WindowDrives::ChooseLine(int line)
 {
-    const int line = dList_->currentIndex();
     if (line < 0 || line >= dList_->count()) return false;
     repair::ChooseDrive(state_, static_cast<std::size_t>(line));
     driveChosen_ = true;

@@ -13,7 +13,8 @@ class DriveListBox;
 
 class WindowDrives {
 public:
-    // Takes over the drive list `dList`; its picks arrive as ListBox()->Picked.
+    // Takes over the drive list `dList`; its picks arrive as ListBox()->Picked
+    // with the index of the line picked.
     WindowDrives(repair::RepairState& state, QComboBox* dList);
     ~WindowDrives();
     WindowDrives(const WindowDrives&) = delete;
@@ -23,9 +24,9 @@ public:
     // Probes every drive number and puts one line per answering drive in the
     // list; no line is selected afterwards.
     void Refill();
-    // Makes the drive behind the list's selected line the chosen one and
-    // reads its parameters. False when no line is selected.
-    bool ChoosePickedLine();
+    // Makes the drive behind line `line` of the list the chosen one and reads
+    // its parameters. False when the list has no such line.
+    bool ChooseLine(int line);
     // Reads the first sector of the chosen drive; tells the user when it fails.
     void ReadFirstSector();
     // Set once the user has picked a line: the repair button then has a drive

@@ -49,6 +49,11 @@ void WindowRepairHost::ShowError(const std::string& text)
     Dialogs().ShowError(QString::fromStdString(text));
 }
 
+bool WindowRepairHost::AskYesNo(const std::string& question)
+{
+    return Dialogs().AskYesNo(QString::fromStdString(question));
+}
+
 // Paths are handed on as UTF-8, the file system's encoding here.
 std::optional<std::string> WindowRepairHost::AskSaveFileName()
 {

@@ -22,6 +22,7 @@ public:
     void ShowReadError(const std::string& text) override;
     void ShowError(const std::string& text) override;
     std::optional<std::string> AskSaveFileName() override;
+    bool AskYesNo(const std::string& question) override;
 
 private:
     QWidget* busyPanel_;

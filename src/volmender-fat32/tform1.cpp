@@ -5,6 +5,7 @@
 #include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
 #include "ui/form_activation.h"
+#include "ui/right_edge_alignment.h"
 #include "ui/web_addresses.h"
 #include "ui/web_pages.h"
 #include "ui/window_drives.h"
@@ -33,6 +34,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     move(DesignedLeft, DesignedTop);
+    ui::AlignToRightEdge(Memo1);
     drives_ = std::make_unique<ui::WindowDrives>(State, DList);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
     repairs_ = std::make_unique<ui::WindowRepairs>(
@@ -70,11 +72,11 @@ void TForm1::FormActivate()
     drives_->Refill();
 }
 
-void TForm1::DListClick()
+void TForm1::DListClick(int line)
 {
     // A running repair works on the selected drive until it ends.
     if (repairs_->Running()) return;
-    if (drives_->ChoosePickedLine()) ReadFirstSector();
+    if (drives_->ChooseLine(line)) ReadFirstSector();
 }
 
 void TForm1::ReadFirstSector()

@@ -27,7 +27,8 @@ public:
 
     void FormCreate();
     void FormActivate();
-    void DListClick();
+    // The user picked line `line` of the drive list.
+    void DListClick(int line);
     void ReadFirstSector();
     void Button3Click();
     void Button2Click();

@@ -28,8 +28,9 @@ constexpr int TimerIntervalMs = 5000;
 const char* const CreationWarning =
     "警告：本程序直接将数据写入磁盘，操作需谨慎，一旦数据发生丢失，软件作者概不负责！特此警告！";
 const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更新到最新版使用！";
-// Set off from the version by a run of blanks.
-const char* const AuthorCredit = "          作者：磁道小虾  联系电话：000-00000000";
+// Set off from the version by a run of blanks; a neutral credit, the one the
+// FAT32-only program shows, so that no name could be taken for a real person's.
+const char* const AuthorCredit = "          作者：示例作者";
 
 }  // namespace
 
@@ -91,9 +92,8 @@ void TForm1::FormCreate()
         return;
     }
 
-    const int left = volmender::CentredPosition(win32::GetSystemMetrics(win32::SM_CXSCREEN), frameGeometry().width());
-    const int top = volmender::CentredPosition(win32::GetSystemMetrics(win32::SM_CYSCREEN), frameGeometry().height());
-    move(left, top);
+    volmender::CentreFrameOnScreen(this, win32::GetSystemMetrics(win32::SM_CXSCREEN),
+                                   win32::GetSystemMetrics(win32::SM_CYSCREEN));
 }
 
 void TForm1::FormActivate()
@@ -101,11 +101,11 @@ void TForm1::FormActivate()
     drives_->Refill();
 }
 
-void TForm1::DListClick()
+void TForm1::DListClick(int line)
 {
     // A running repair works on the selected drive until it ends.
     if (repairs_->Running()) return;
-    if (drives_->ChoosePickedLine()) ReadFirstSector();
+    if (drives_->ChooseLine(line)) ReadFirstSector();
 }
 
 void TForm1::ReadFirstSector()

@@ -44,7 +44,8 @@ public:
 
     void FormCreate();
     void FormActivate();
-    void DListClick();
+    // The user picked line `line` of the drive list.
+    void DListClick(int line);
     void ReadFirstSector();
     void Button2Click();
     // The click on a partition menu item; only the item's tag is used.

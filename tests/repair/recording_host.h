@@ -29,6 +29,15 @@ public:
         return answer;
     }
 
+    bool AskYesNo(const std::string& question) override
+    {
+        events.push_back("question: " + question);
+        if (questionAnswers.empty()) return false;
+        const bool answer = questionAnswers.front();
+        questionAnswers.pop_front();
+        return answer;
+    }
+
     std::vector<std::string> Messages() const
     {
         std::vector<std::string> shown;
@@ -41,6 +50,8 @@ public:
     long messagesProcessed = 0;
     // One answer per save dialog: a path, or nullopt for cancel.
     std::deque<std::optional<std::string>> saveAnswers;
+    // One answer per question; No when none is left.
+    std::deque<bool> questionAnswers;
 };
 
 }  // namespace repair::testing

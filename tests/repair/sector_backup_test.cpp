@@ -1,10 +1,12 @@
 // The backup of the sector about to be overwritten and the boot-sector writes,
 // on described machines.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <fstream>
-#include <iterator>
+#include <csignal>
+#include <filesystem>
 
 #include "fixtures/file_content.h"
 #include "machine_fixture.h"
@@ -70,13 +72,97 @@ TEST_F(SectorBackup, UncreatableFileIsAnErrorThatEndsTheRepair)
         << host.events[2];
 }
 
-TEST_F(SectorBackup, FileThatCannotBeWrittenInFullIsAnError)
+// A name that holds no regular file is refused before anything is opened: a
+// pipe would block the program for ever, a device would take the sector
+// somewhere else. Each is left as it was.
+TEST_F(SectorBackup, NameThatHoldsNoRegularFileIsRefused)
 {
-    // /dev/full accepts the open and refuses every byte.
-    host.saveAnswers = {dir.File("full")};
-    ASSERT_EQ(::symlink("/dev/full", dir.File("full.dat").c_str()), 0);
-    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Failed);
-    EXPECT_EQ(host.events.back().rfind("error: Cannot write file", 0), 0u) << host.events.back();
+    ASSERT_EQ(::mkfifo(dir.File("pipe.dat").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/full", dir.File("device.dat").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.File("nowhere").c_str(), dir.File("dangling.dat").c_str()), 0);
+    ASSERT_EQ(::mkdir(dir.File("folder.dat").c_str(), 0700), 0);
+    for (const std::string name : {"pipe", "device", "dangling", "folder"}) {
+        host.events.clear();
+        host.saveAnswers = {dir.File(name)};
+        EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Failed) << name;
+        EXPECT_EQ(host.events.back(), "error: Cannot create file \"" + dir.File(name + ".dat") + "\". " +
+                                          texts::NotARegularFile);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.File("pipe.dat").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_NE(::stat(dir.File("nowhere").c_str(), &info), 0);
+}
+
+TEST_F(SectorBackup, ExistingFileIsReplacedOnlyAfterYesAndNoReturnsToTheDialog)
+{
+    const std::vector<std::uint8_t> earlier(512, 0xEE);
+    fixtures::WriteHostFile(dir.File("keep.dat"), earlier);
+    const std::string question = "question: \"" + dir.File("keep.dat") + "\"" + texts::ReplaceBackupQuestion;
+
+    host.saveAnswers = {dir.File("keep"), std::nullopt};
+    host.questionAnswers = {false};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::NothingSaved);
+    EXPECT_EQ(host.events, (std::vector<std::string>{std::string("message: ") + texts::PleaseBackUp, "save dialog",
+                                                     question, "save dialog"}));
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), earlier);
+
+    host.saveAnswers = {dir.File("keep")};
+    host.questionAnswers = {true};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
+TEST_F(SectorBackup, LinkToARegularFileStaysALinkAndItsFileIsReplaced)
+{
+    fixtures::WriteHostFile(dir.File("real.bin"), std::vector<std::uint8_t>(512, 0xEE));
+    ASSERT_EQ(::symlink(dir.File("real.bin").c_str(), dir.File("linked.dat").c_str()), 0);
+    host.saveAnswers = {dir.File("linked")};
+    host.questionAnswers = {true};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    struct stat info {};
+    ASSERT_EQ(::lstat(dir.File("linked.dat").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("real.bin")), std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
+// Lowers the largest file this process may write, so that a write stops
+// part-way as on a full disk; the signal the kernel sends then is ignored.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        const rlimit lowered{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*savedHandler_)(int) = nullptr;
+};
+
+TEST_F(SectorBackup, WriteThatStopsPartWayLeavesTheEarlierFileAndNoOtherBehind)
+{
+    const std::vector<std::uint8_t> earlier(512, 0xEE);
+    fixtures::WriteHostFile(dir.File("keep.dat"), earlier);
+    host.saveAnswers = {dir.File("keep")};
+    host.questionAnswers = {true};
+    {
+        FileSizeLimit limit(100);
+        EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Failed);
+    }
+    EXPECT_EQ(host.events.back().rfind("error: Cannot write file \"" + dir.File("keep.dat") + "\". ", 0), 0u)
+        << host.events.back();
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), earlier);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().rfind("keep.dat.", 0), std::string::npos) << entry.path();
 }
 
 TEST_F(SectorBackup, ReadSectorAtReportsAFailedRead)

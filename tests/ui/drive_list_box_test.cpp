@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLocale>
 #include <QSignalSpy>
 
 #include "ui/drive_list_box.h"
@@ -34,6 +35,20 @@ TEST(DriveListLine, HasNoThousandsSeparators)
 {
     EXPECT_EQ(ui::DriveListLine(Drive(2147483648ull * 2048, false)), "硬盘 (2097152.00 GB)");
     EXPECT_EQ(ui::DriveListLine(Drive(0, true)), "U盘 (0.00 MB)");
+}
+
+// Only the decimal separator comes from the locale: Arabic writes digits of
+// its own and "٫" between them, German a comma.
+TEST(DriveListLine, TakesOnlyTheDecimalSeparatorFromTheLocale)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const QString arabic = ui::DriveListLine(Drive(1961984, true));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString german = ui::DriveListLine(Drive(156301488, false));
+    QLocale::setDefault(before);
+    EXPECT_EQ(arabic, QString("U盘 (958") + QLocale(QLocale::Arabic, QLocale::Egypt).decimalPoint() + "00 MB)");
+    EXPECT_EQ(german, "硬盘 (74,53 GB)");
 }
 
 TEST(DriveListBox, ARefillKeepsTheEditTextSelectsNoLineAndIsNoPick)

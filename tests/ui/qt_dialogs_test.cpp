@@ -21,30 +21,34 @@ struct SeenBox {
     QString caption;
     QString text;
     QStringList buttons;
+    bool noIsDefault = false;
 };
 
-// Looks at the modal box once it is open, then presses its OK button.
-void InspectAndPressOk(SeenBox* seen)
+// Looks at the modal box once it is open, then presses its button `press`.
+void InspectAndPress(SeenBox* seen, QMessageBox::StandardButton press)
 {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) {
-        QTimer::singleShot(10, [seen] { InspectAndPressOk(seen); });
+        QTimer::singleShot(10, [seen, press] { InspectAndPress(seen, press); });
         return;
     }
     seen->icon = box->icon();
     seen->caption = box->windowTitle();
     seen->text = box->text();
     for (auto* button : box->buttons()) seen->buttons << button->text();
-    box->button(QMessageBox::Ok)->click();
+    seen->noIsDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::No);
+    box->button(press)->click();
 }
 
-SeenBox PressOkOnTheNextBox(const std::function<void()>& open)
+SeenBox PressOnTheNextBox(QMessageBox::StandardButton press, const std::function<void()>& open)
 {
     SeenBox seen;
-    QTimer::singleShot(0, [&seen] { InspectAndPressOk(&seen); });
+    QTimer::singleShot(0, [&seen, press] { InspectAndPress(&seen, press); });
     open();
     return seen;
 }
+
+SeenBox PressOkOnTheNextBox(const std::function<void()>& open) { return PressOnTheNextBox(QMessageBox::Ok, open); }
 
 // A box one call of the dialog service opens, and what the person must see in it.
 struct OneBox {
@@ -96,6 +100,21 @@ TEST(QtDialogs, SystemBoxTakesItsIconFromTheStyleBits)
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     seen = PressOkOnTheNextBox([&] { dialogs.SystemMessageBox("x", "y", win32::MB_ICONWARNING); });
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
+}
+
+TEST(QtDialogs, QuestionOffersYesAndNoWithNoAsTheDefault)
+{
+    ui::QtDialogService dialogs;
+    bool yes = true;
+    auto seen = PressOnTheNextBox(QMessageBox::No, [&] { yes = dialogs.AskYesNo("替换？"); });
+    EXPECT_FALSE(yes);
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.caption, "ui_tests");
+    EXPECT_EQ(seen.text, "替换？");
+    EXPECT_EQ(seen.buttons.size(), 2);
+    EXPECT_TRUE(seen.noIsDefault);
+    PressOnTheNextBox(QMessageBox::Yes, [&] { yes = dialogs.AskYesNo("替换？"); });
+    EXPECT_TRUE(yes);
 }
 
 }  // namespace

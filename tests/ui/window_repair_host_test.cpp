@@ -42,6 +42,11 @@ TEST(WindowRepairHost, TextsReachTheDialogsUnchanged)
     dialogs.QueueSaveAnswer(std::nullopt);
     EXPECT_EQ(host.AskSaveFileName(), std::optional<std::string>("/tmp/扇区"));
     EXPECT_EQ(host.AskSaveFileName(), std::nullopt);
+
+    dialogs.QueueQuestionAnswer(true);
+    EXPECT_TRUE(host.AskYesNo("\"/tmp/扇区.dat\" 已存在，是否替换该文件？"));
+    EXPECT_FALSE(host.AskYesNo("\"/tmp/扇区.dat\" 已存在，是否替换该文件？"));  // No when unscripted
+    EXPECT_EQ(dialogs.Texts(ui::DialogKind::Question).front(), QStringLiteral("\"/tmp/扇区.dat\" 已存在，是否替换该文件？"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QTest>
 
 #include "fat32_harness.h"
@@ -88,6 +89,8 @@ TEST_F(TForm1DrivesNt, PickingADriveReadsItsFirstSectorSilently)
     QTest::keyClick(form.DList, Qt::Key_Down);
     QTest::keyClick(form.DList, Qt::Key_Down);
     EXPECT_EQ(form.State.SelectedDrive, 3u);
+    // The field is narrower than the caption: it shows its start, the kind of drive.
+    EXPECT_EQ(form.DList->lineEdit()->cursorPosition(), 0);
     EXPECT_TRUE(form.State.DriveParams.flags & d_api::RemovableFlag);
     EXPECT_EQ(form.State.SectorBuf[0], 0x5A);
     EXPECT_EQ(form.State.SectorBuf[511], 0x5A);

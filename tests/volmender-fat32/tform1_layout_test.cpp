@@ -103,6 +103,12 @@ TEST_F(TForm1Layout, TheNotesMemoHoldsItsSevenLinesReadOnlyWithAVerticalScrollBa
     EXPECT_TRUE(form.Memo1->isReadOnly());
     EXPECT_EQ(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(form.Memo1->font().family(), "Bookman Old Style");
+
+    // Aligned to the page's right edge, at the page's full height, whatever
+    // size the tab control gives its page.
+    harness->ShowAndActivate();
+    const QSize page = form.TabSheet1->size();
+    EXPECT_EQ(form.Memo1->geometry(), QRect(page.width() - 328, 0, 328, page.height()));
 }
 
 TEST_F(TForm1Layout, TheBusyPanelIsHiddenAndPlaysTheSharedAnimationWhenShown)
@@ -111,6 +117,15 @@ TEST_F(TForm1Layout, TheBusyPanelIsHiddenAndPlaysTheSharedAnimationWhenShown)
     harness->ShowAndActivate();
     EXPECT_FALSE(form.Panel1->isVisible());
     EXPECT_FALSE(form.Memo2->isEnabled());
+    // Its whole text stands on its one line at the layout's size: no wrap,
+    // and the last character, a full-width "！" whose ink is its left half,
+    // shows that half.
+    const QString text = form.Memo2->toPlainText();
+    const QFontMetrics metrics = form.Memo2->fontMetrics();
+    EXPECT_EQ(form.Memo2->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_LE(form.Memo2->document()->documentMargin() + metrics.horizontalAdvance(text.chopped(1)) +
+                  metrics.horizontalAdvance(text.back()) / 2,
+              form.Memo2->viewport()->width());
     QMovie* movie = form.Image1->movie();
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(movie->fileName(), ui::BusyAnimationPath);

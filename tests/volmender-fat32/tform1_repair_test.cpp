@@ -99,7 +99,7 @@ protected:
         harness->ShowAndActivate();
         TForm1& form = *harness->form;
         form.DList->setCurrentIndex(0);
-        form.DListClick();
+        form.DListClick(0);
         busyPanel = std::make_unique<ShowCounter>(form.Panel1);
         Dialogs().Forget();
         return form;

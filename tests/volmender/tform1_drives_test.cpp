@@ -88,6 +88,8 @@ TEST_F(TForm1Drives, PickingTheThirdLineSelectsTheDriveBehindItAndReadsItsFirstS
     QTest::keyClick(form.DList, Qt::Key_Down);
     EXPECT_EQ(form.DList->currentIndex(), 2);
     EXPECT_EQ(form.State.SelectedDrive, 5u);
+    // The field is narrower than the caption: it shows its start, the kind of drive.
+    EXPECT_EQ(form.DList->lineEdit()->cursorPosition(), 0);
     EXPECT_EQ(form.State.DriveParams.totalSectors, 1961984u);
     EXPECT_TRUE(form.State.DriveParams.flags & d_api::RemovableFlag);
     EXPECT_EQ(form.State.SectorBuf[0], 0x5A);
@@ -107,12 +109,64 @@ TEST_F(TForm1Drives, TypingPicksTheFirstLineThatBeginsWithTheTextIgnoringCase)
     QTest::keyClicks(form.DList->lineEdit(), "u");
     EXPECT_EQ(form.DList->currentIndex(), 1);
     EXPECT_EQ(form.DList->currentText(), "U盘 (958.00 MB)");
+    EXPECT_EQ(form.DList->lineEdit()->selectedText(), "盘 (958.00 MB)");
+    EXPECT_EQ(form.DList->lineEdit()->cursorPosition(), 1) << "the start of the caption stays in view";
     EXPECT_EQ(form.State.SelectedDrive, 3u);
 
     // Deleting the completed rest picks nothing new.
     form.State.SelectedDrive = 0;
     QTest::keyClick(form.DList->lineEdit(), Qt::Key_Backspace);
     EXPECT_EQ(form.State.SelectedDrive, 0u);
+}
+
+// Two drives of one caption: after a refill no line is chosen while the field
+// still shows the caption. Only the user's choice of a line picks a drive;
+// leaving the field or pressing Enter on its unchanged text picks none, so the
+// caption never sends a repair to the first drive that carries it.
+TEST_F(TForm1Drives, AfterARefillLeavingTheFieldOrPressingEnterPicksNoDrive)
+{
+    machine.AddDrive(0, 2048, "geometry=1/64/32");
+    machine.AddDrive(1, 2048, "geometry=1/64/32");
+    FillFirstSector(machine.Folder() + "/drive1.img", 0x22);
+    TForm1& form = Start();
+    form.PageControl1->setCurrentWidget(form.TabSheet1);
+
+    form.DList->setFocus();
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    ASSERT_EQ(form.State.SelectedDrive, 1u);
+    form.FormActivate();
+    ASSERT_EQ(form.DList->currentIndex(), -1);
+    form.State.SectorBuf.fill(0);
+
+    QTest::keyClick(form.DList->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(form.DList->lineEdit(), Qt::Key_Tab);
+    ASSERT_FALSE(form.DList->hasFocus()) << "the focus must really have left the field";
+    form.DList->setFocus();
+    form.Button2->setFocus();
+
+    EXPECT_EQ(form.DList->currentIndex(), -1);
+    EXPECT_EQ(form.State.SelectedDrive, 1u);
+    EXPECT_EQ(form.State.SectorBuf[0], 0) << "no drive was picked, so nothing was read";
+    EXPECT_TRUE(harness->dialogs.Shown().empty());
+}
+
+TEST_F(TForm1Drives, ExitAfterARefillEndsWithoutReadingTheUnreadableDriveAgain)
+{
+    machine.AddDrive(0, 2048, "geometry=1/64/32");
+    machine.AddDrive(2, 2048, "geometry=1/64/32");
+    machine.AddLine("fault read 0 0 23");
+    TForm1& form = Start();
+    form.PageControl1->setCurrentWidget(form.TabSheet1);
+
+    form.DList->setFocus();
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    ASSERT_EQ(harness->dialogs.Shown().size(), 2u);  // its read failed; the list was refilled
+    harness->dialogs.Forget();
+
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(harness->dialogs.Shown().empty());
 }
 
 TEST_F(TForm1Drives, AFailedFirstSectorReadShowsBothBoxesAndRebuildsTheList)

@@ -49,7 +49,7 @@ TEST_F(TForm1Layout, PlacesEveryComponentWithItsTextAndHint)
         {"Panel1", "TabSheet1", {200, 64, 209, 65}, "", ""},
         {"Image1", "Panel1", {24, 16, 161, 17}, "", ""},
         {"Memo2", "Panel1", {48, 40, 121, 17}, "正在分析中！请稍后！", ""},
-        {"Label2", "TabSheet2", {40, 64, 137, 13}, "作者：磁道小虾", ""},
+        {"Label2", "TabSheet2", {40, 64, 137, 13}, "作者：示例作者", ""},
         {"Button4", "TabSheet2", {32, 144, 537, 33},
          "欢迎到volmender作者的网站进行访问，在那里你将学到更多的知识，了解更多作者开发的相关软件！", ""},
     };

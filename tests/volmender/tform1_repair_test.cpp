@@ -59,7 +59,7 @@ protected:
     static void PickLine(TForm1& form, int line)
     {
         form.DList->setCurrentIndex(line);
-        form.DListClick();
+        form.DListClick(line);
     }
 
     ui::ScriptedDialogService& Dialogs() { return harness->dialogs; }
