@@ -193,7 +193,7 @@ int main(int argc, char** argv)
         return 0;
     }
     auto systemCalls = TracepointCounter::Open("raw_syscalls/sys_enter");
-    auto positionedReads = TracepointCounter::Open("syscalls/sys_enter_pread64");
+    auto positionedReads = TracepointCounter::Open("syscalls/sys_enter_preadv2");
     if (!systemCalls || !positionedReads) {
         std::printf("nothing measured: system calls cannot be counted (no tracepoints)\n");
         return 0;
@@ -221,8 +221,8 @@ int main(int argc, char** argv)
         const std::uint64_t deviceBefore = SectorsReadFromDevice(loop.Name());
         positionedReads->Start();
         hostTimes.push_back(Analyse(*drive));
-        // On the host path every ReadFile is one positioned read: these are
-        // the transfers the analysis makes, on either path.
+        // On the host path every ReadFile starts with one read from memory
+        // (preadv2): these are the transfers the analysis makes, on either path.
         transfers += positionedReads->Stop();
         fromDevice += SectorsReadFromDevice(loop.Name()) - deviceBefore;
         requested += (BytesReadByProcess() - bytesBefore) / 512;

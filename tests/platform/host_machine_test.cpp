@@ -59,29 +59,29 @@ TEST(DiskNumbering, KeepsEveryNumberOnItsDiskWhileDisksComeAndGo)
 {
     platform::DiskNumbering numbering;
     const platform::WholeDisk sda{"sda", 1}, sdb{"sdb", 2}, sdc{"sdc", 3};
-    EXPECT_EQ(numbering.NameOf(0, {sda, sdb, sdc}), "sda");
-    EXPECT_EQ(numbering.NameOf(1, {sda, sdb, sdc}), "sdb");
-    EXPECT_EQ(numbering.NameOf(2, {sda, sdb, sdc}), "sdc");
-    EXPECT_EQ(numbering.NameOf(3, {sda, sdb, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(0, {sda, sdb, sdc}), sda);
+    EXPECT_EQ(numbering.DiskOf(1, {sda, sdb, sdc}), sdb);
+    EXPECT_EQ(numbering.DiskOf(2, {sda, sdb, sdc}), sdc);
+    EXPECT_EQ(numbering.DiskOf(3, {sda, sdb, sdc}), std::nullopt);
 
     // sdb unplugged: its number leads nowhere, sdc keeps its own.
-    EXPECT_EQ(numbering.NameOf(1, {sda, sdc}), std::nullopt);
-    EXPECT_EQ(numbering.NameOf(2, {sda, sdc}), "sdc");
+    EXPECT_EQ(numbering.DiskOf(1, {sda, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(2, {sda, sdc}), sdc);
 
     // Another stick takes the name sdb: it is another disk with a new number.
     const platform::WholeDisk newStick{"sdb", 7};
-    EXPECT_EQ(numbering.NameOf(1, {sda, newStick, sdc}), std::nullopt);
-    EXPECT_EQ(numbering.NameOf(3, {sda, newStick, sdc}), "sdb");
+    EXPECT_EQ(numbering.DiskOf(1, {sda, newStick, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(3, {sda, newStick, sdc}), newStick);
     // The first stick back again is known by its number.
-    EXPECT_EQ(numbering.NameOf(1, {sda, sdb, sdc}), "sdb");
+    EXPECT_EQ(numbering.DiskOf(1, {sda, sdb, sdc}), sdb);
 }
 
 TEST(DiskNumbering, WithoutSequenceNumbersKnowsDisksByName)
 {
     platform::DiskNumbering numbering;
-    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}, {"vdb", 0}}), "vdb");
-    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}}), std::nullopt);
-    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}, {"vdb", 0}}), "vdb");
+    EXPECT_EQ(numbering.DiskOf(1, {{"vda", 0}, {"vdb", 0}}), platform::WholeDisk({"vdb", 0}));
+    EXPECT_EQ(numbering.DiskOf(1, {{"vda", 0}}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(1, {{"vda", 0}, {"vdb", 0}}), platform::WholeDisk({"vdb", 0}));
 }
 
 TEST_F(HostMachine, IsOfTheNtFamilyAndHasNoDriverToLoad)
