@@ -245,7 +245,8 @@ int main(int argc, char** argv)
     std::printf("host/image time ratio: %.2f\n", timeRatio);
     std::printf("device/requested sectors: %.2f\n", deviceRatio);
     std::printf("system calls per transfer: %.2f\n", callsPerTransfer);
-    const bool ok = timeRatio <= MaxTimeRatio && deviceRatio <= MaxDeviceRatio && callsPerTransfer <= MaxCallsPerTransfer;
+    const bool ok =
+        timeRatio <= MaxTimeRatio && deviceRatio <= MaxDeviceRatio && callsPerTransfer <= MaxCallsPerTransfer;
     std::printf("host path: %s\n", ok ? "ok" : "short");
     return 0;
 }

@@ -40,13 +40,18 @@ TEST(DeviceNames, PhysicalDrivesAreNumberedInDecimalWithoutLeadingZeros)
     EXPECT_TRUE(platform::IsSectorDriverDevice("\\\\.\\INT13EXT"));
 }
 
-TEST_F(HostMachine, ListsWholeDisksOnlyInNameOrder)
+TEST_F(HostMachine, ListsWholeDisksInNameOrderThenLoopDevices)
 {
     std::vector<platform::WholeDisk> disks = platform::WholeDisks();
-    EXPECT_TRUE(std::is_sorted(disks.begin(), disks.end(),
-                               [](const auto& a, const auto& b) { return a.name < b.name; }));
+    auto firstLoop =
+        std::find_if(disks.begin(), disks.end(), [](const auto& disk) { return disk.name.rfind("loop", 0) == 0; });
+    auto byName = [](const auto& a, const auto& b) { return a.name < b.name; };
+    EXPECT_TRUE(std::is_sorted(disks.begin(), firstLoop, byName));
+    EXPECT_TRUE(std::is_sorted(firstLoop, disks.end(), byName));
     std::regex wholeDisk("sd.*|nvme[0-9]+n[0-9]+|mmcblk[0-9]+.*|vd.*");
-    for (const platform::WholeDisk& disk : disks) EXPECT_TRUE(std::regex_match(disk.name, wholeDisk)) << disk.name;
+    std::regex loopDevice("loop[0-9]+");
+    for (auto disk = disks.begin(); disk != disks.end(); ++disk)
+        EXPECT_TRUE(std::regex_match(disk->name, disk < firstLoop ? wholeDisk : loopDevice)) << disk->name;
 
     std::string beyond = "\\\\.\\PhysicalDrive" + std::to_string(disks.size());
     EXPECT_EQ(CreateFileA(beyond.c_str(), 0, 3, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
