@@ -41,6 +41,7 @@
 #include "fixtures/temp_dir.h"
 #include "fixtures/volume_filler.h"
 #include "platform/machine_selection.h"
+#include "quiet_host.h"
 #include "repair/analysis.h"
 
 namespace {
@@ -53,17 +54,6 @@ constexpr std::uint64_t VolumeSectors = DiskSectors - 2 * PartitionStart;
 constexpr double MaxTimeRatio = 1.5;
 constexpr double MaxDeviceRatio = 1.1;
 constexpr double MaxCallsPerTransfer = 1.5;
-
-class QuietHost : public repair::RepairHost {
-public:
-    void ShowBusyPanel() override {}
-    void HideBusyPanel() override {}
-    void ProcessMessages() override {}
-    void ShowMessage(const std::string& text) override { std::printf("notice: %s\n", text.c_str()); }
-    void ShowInformation(const std::string&) override {}
-    void ShowError(const std::string&) override {}
-    std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
-};
 
 // Counts one kernel tracepoint for this thread while enabled.
 class TracepointCounter {
@@ -165,7 +155,7 @@ double Analyse(std::uint8_t drive)
     state.SelectedDrive = drive;
     state.Layout.VolumeStart = PartitionStart;
     state.Layout.VolumeSectors = VolumeSectors;
-    QuietHost host;
+    bench::QuietHost host;
     repair::Analysis analysis(state, host, repair::VolmenderProfile);
     const auto start = Clock::now();
     analysis.AnalyseFat();
