@@ -28,25 +28,12 @@
 #include "fixtures/temp_dir.h"
 #include "fixtures/volume_filler.h"
 #include "platform/machine_selection.h"
+#include "quiet_host.h"
 #include "repair/analysis.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A window that has nothing to paint.
-class QuietHost : public repair::RepairHost {
-public:
-    void ShowBusyPanel() override {}
-    void HideBusyPanel() override {}
-    void ProcessMessages() override {}
-    void ShowMessage(const std::string& text) override { std::printf("notice: %s\n", text.c_str()); }
-    void ShowInformation(const std::string&) override {}
-    void ShowReadError(const std::string&) override {}
-    void ShowError(const std::string&) override {}
-    std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
-    bool AskYesNo(const std::string&) override { return false; }
-};
 
 struct ByteRange {
     std::uint64_t first;
@@ -116,7 +103,7 @@ int main(int argc, char** argv)
     repair::RepairState state;
     state.Layout.VolumeStart = 0;
     state.Layout.VolumeSectors = static_cast<std::uint32_t>(fixtures::ImageSectors(image));
-    QuietHost host;
+    bench::QuietHost host;
 
     std::vector<double> analysisTimes;
     std::vector<double> readTimes;

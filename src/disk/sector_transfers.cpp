@@ -2,7 +2,6 @@
 // positions it, moves one unit and closes it again.
 
 #include <cstring>
-#include <vector>
 
 #include "disk/d_api.h"
 #include "disk/read_failures.h"
@@ -41,13 +40,14 @@ bool ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint
         win32::CloseHandle(device);
         return false;
     }
-    // Zeroed, so that a read that stops short hands over zeros, never bytes of
-    // an earlier read.
-    std::vector<std::uint8_t> transfer(unitBytes);
+    // Straight into the destination, with no copy of a Block in between. A
+    // read that stops short gets zeros after the bytes that arrived, never
+    // bytes of an earlier read. A failed read leaves the destination as it
+    // was, but for the bytes of this read that came in before the failure.
     win32::DWORD bytesRead = 0;
-    bool transferred = win32::ReadFile(device, transfer.data(), unitBytes * count, &bytesRead, nullptr) != win32::FALSE;
+    bool transferred = win32::ReadFile(device, destination, unitBytes * count, &bytesRead, nullptr) != win32::FALSE;
     if (transferred) {
-        std::memcpy(destination, transfer.data(), unitBytes);
+        std::memset(destination + bytesRead, 0, unitBytes - bytesRead);
     } else {
         ReportTransferFailure(kind, drive, sector, count, win32::GetLastError());
     }

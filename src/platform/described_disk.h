@@ -1,9 +1,11 @@
 #pragma once
-// One drive of a described machine: its image file, opened for one handle or
-// one driver request, with the machine's injected faults applied to it.
+// One drive of a described machine as one handle or one driver request sees
+// it: its kept image with the machine's injected faults applied to it.
 
 #include <cstdint>
+#include <memory>
 
+#include "platform/kept_image.h"
 #include "platform/machine_description.h"
 #include "platform/win32.h"
 
@@ -11,14 +13,8 @@ namespace platform {
 
 class DescribedDisk {
 public:
-    // `number` must be one of `machine`'s drives.
-    DescribedDisk(const MachineDescription& machine, unsigned number);
-    ~DescribedDisk();
-    DescribedDisk(const DescribedDisk&) = delete;
-    DescribedDisk& operator=(const DescribedDisk&) = delete;
-
-    // Opens the image; 0 or the error code.
-    win32::DWORD Open(bool forWriting);
+    // `number` must be one of `machine`'s drives and `image` its image.
+    DescribedDisk(const MachineDescription& machine, unsigned number, std::shared_ptr<KeptImage> image);
 
     // A read delivers what the image holds up to its end, or up to where a
     // short-read sector begins; a read covering a faulty sector fails.
@@ -27,7 +23,7 @@ public:
     win32::DWORD Write(std::uint64_t offset, const void* buffer, win32::DWORD length, win32::DWORD& done) const;
     win32::DWORD PositionFault() const;
 
-    std::uint64_t ImageBytes() const;
+    std::uint64_t ImageBytes() const { return image_->Bytes(); }
     DriveGeometry Geometry() const;
     win32::DWORD MediaType() const { return drive_.mediaType; }
 
@@ -35,7 +31,7 @@ private:
     const MachineDescription& machine_;
     unsigned number_;
     const DescribedDrive& drive_;
-    int fd_ = -1;
+    std::shared_ptr<KeptImage> image_;
 };
 
 }  // namespace platform

@@ -12,12 +12,11 @@ namespace {
 
 class DescribedDriveDevice : public Device {
 public:
-    DescribedDriveDevice(const std::shared_ptr<const MachineDescription>& machine, unsigned number)
-        : machine_(machine), disk_(*machine, number)
+    DescribedDriveDevice(const std::shared_ptr<const MachineDescription>& machine, unsigned number,
+                         std::shared_ptr<KeptImage> image)
+        : machine_(machine), disk_(*machine, number, std::move(image))
     {
     }
-
-    win32::DWORD OpenImage(bool forWriting) { return disk_.Open(forWriting); }
 
     win32::DWORD CheckPosition(std::uint64_t) override { return disk_.PositionFault(); }
 
@@ -57,7 +56,8 @@ private:
 class DescribedMachine : public Machine {
 public:
     explicit DescribedMachine(MachineDescription description)
-        : description_(std::make_shared<const MachineDescription>(std::move(description)))
+        : description_(std::make_shared<const MachineDescription>(std::move(description))),
+          images_(std::make_shared<KeptImages>(description_))
     {
     }
 
@@ -66,7 +66,7 @@ public:
     std::shared_ptr<Device> Open(const std::string& name, win32::DWORD desiredAccess, win32::DWORD& error) override
     {
         if (IsSectorDriverFile(name)) {
-            if (HasSectorDriver()) return MakeSectorDriverDevice(description_, observations());
+            if (HasSectorDriver()) return MakeSectorDriverDevice(description_, images_, observations());
             error = win32::ERROR_FILE_NOT_FOUND;
             return nullptr;
         }
@@ -81,9 +81,9 @@ public:
             error = win32::ERROR_ACCESS_DENIED;
             return nullptr;
         }
-        auto device = std::make_shared<DescribedDriveDevice>(description_, *number);
-        error = device->OpenImage((desiredAccess & win32::GENERIC_WRITE) != 0);
-        return error ? nullptr : device;
+        std::shared_ptr<KeptImage> image = images_->Use(*number, (desiredAccess & win32::GENERIC_WRITE) != 0, error);
+        if (!image) return nullptr;
+        return std::make_shared<DescribedDriveDevice>(description_, *number, std::move(image));
     }
 
     win32::DWORD Delete(const std::string& name) override
@@ -122,6 +122,7 @@ private:
     bool HasSectorDriver() const { return !description_->ntFamily && description_->sectorDriver; }
 
     std::shared_ptr<const MachineDescription> description_;
+    std::shared_ptr<KeptImages> images_;
 };
 
 }  // namespace

@@ -17,6 +17,15 @@ bool IsWholeDiskName(const std::string& name)
     return std::regex_match(name, pattern);
 }
 
+bool IsWritableAttachedLoop(const std::filesystem::path& disk)
+{
+    static const std::regex pattern("loop[0-9]+");
+    if (!std::regex_match(disk.filename().string(), pattern)) return false;
+    int readOnly = 1;
+    return std::filesystem::exists(disk / "loop" / "backing_file") && std::ifstream(disk / "ro") >> readOnly &&
+           readOnly == 0;
+}
+
 // /proc/mounts writes blanks, tabs and backslashes in paths as octal escapes.
 std::string Unescape(const std::string& field)
 {
@@ -43,27 +52,39 @@ bool IsBlockDevice(const std::string& path)
 
 std::vector<WholeDisk> WholeDisks()
 {
-    std::vector<WholeDisk> disks;
+    std::vector<WholeDisk> disks, loops;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/sys/block", error)) {
         std::string name = entry.path().filename().string();
-        if (!IsWholeDiskName(name)) continue;
-        std::uint64_t sequence = 0;
-        std::ifstream(entry.path() / "diskseq") >> sequence;
-        disks.push_back({name, sequence});
+        std::vector<WholeDisk>* list = IsWholeDiskName(name)                    ? &disks
+                                       : IsWritableAttachedLoop(entry.path()) ? &loops
+                                                                               : nullptr;
+        if (list) list->push_back({name, DiskSequence(name).value_or(0)});
     }
-    std::sort(disks.begin(), disks.end(), [](const WholeDisk& a, const WholeDisk& b) { return a.name < b.name; });
+    auto byName = [](const WholeDisk& a, const WholeDisk& b) { return a.name < b.name; };
+    std::sort(disks.begin(), disks.end(), byName);
+    std::sort(loops.begin(), loops.end(), byName);
+    disks.insert(disks.end(), loops.begin(), loops.end());
     return disks;
 }
 
-std::optional<std::string> DiskNumbering::NameOf(unsigned number, const std::vector<WholeDisk>& present)
+std::optional<std::uint64_t> DiskSequence(const std::string& name)
+{
+    std::filesystem::path disk = "/sys/block/" + name;
+    if (!std::filesystem::exists(disk)) return std::nullopt;
+    std::uint64_t sequence = 0;  // 0 where the kernel keeps none
+    std::ifstream(disk / "diskseq") >> sequence;
+    return sequence;
+}
+
+std::optional<WholeDisk> DiskNumbering::DiskOf(unsigned number, const std::vector<WholeDisk>& present)
 {
     for (const WholeDisk& disk : present)
         if (std::find(numbered_.begin(), numbered_.end(), disk) == numbered_.end()) numbered_.push_back(disk);
     if (number >= numbered_.size()) return std::nullopt;
     const WholeDisk& disk = numbered_[number];
     if (std::find(present.begin(), present.end(), disk) == present.end()) return std::nullopt;
-    return disk.name;
+    return disk;
 }
 
 std::vector<std::string> BlockDeviceMountPoints()

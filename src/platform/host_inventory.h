@@ -17,8 +17,15 @@ struct WholeDisk {
     bool operator==(const WholeDisk&) const = default;
 };
 
-// Whole disks under /sys/block (sd*, nvme*n*, mmcblk*, vd*) in name order.
+// Whole disks under /sys/block (sd*, nvme*n*, mmcblk*, vd*) in name order,
+// then the loop devices that are attached to a file and writable, in name
+// order. Read-only loop devices (those of installed packages, for instance)
+// hold nothing to repair and are left out.
 std::vector<WholeDisk> WholeDisks();
+
+// The attach sequence number the kernel shows for `name` now; nothing when
+// the disk has gone.
+std::optional<std::uint64_t> DiskSequence(const std::string& name);
 
 // The numbers of "\\.\PhysicalDriveN", kept for the whole run as Windows keeps
 // a disk's number while it stays attached: disks are numbered in name order
@@ -27,9 +34,9 @@ std::vector<WholeDisk> WholeDisks();
 // never reaches another one that took its place in the list.
 class DiskNumbering {
 public:
-    // The name of the disk behind `number` among the disks `present` now, or
-    // nothing when it has gone.
-    std::optional<std::string> NameOf(unsigned number, const std::vector<WholeDisk>& present);
+    // The disk behind `number` among the disks `present` now, or nothing
+    // when it has gone.
+    std::optional<WholeDisk> DiskOf(unsigned number, const std::vector<WholeDisk>& present);
 
 private:
     std::vector<WholeDisk> numbered_;  // index: the number

@@ -12,11 +12,13 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "platform/device_names.h"
 #include "platform/file_transfers.h"
+#include "platform/host_disk.h"
 #include "platform/host_inventory.h"
 #include "platform/system_errors.h"
 
@@ -28,72 +30,97 @@ namespace {
 constexpr win32::DWORD FallbackHeads = 255;
 constexpr win32::DWORD FallbackSectorsPerTrack = 63;
 
-bool ReadsAsRemovable(const std::string& diskName)
-{
-    std::ifstream flag("/sys/block/" + diskName + "/removable");
-    int value = 0;
-    return flag >> value && value == 1;
-}
-
+// A handle on a kept disk. A write handle has a descriptor of its own, opened
+// for that handle and closed with it: the system notices a device closed
+// after writing and reads its partitions and file systems again, which is
+// what a repaired volume needs.
 class HostDriveDevice : public Device {
 public:
-    HostDriveDevice(int fd, bool removable) : fd_(fd), removable_(removable) {}
-    ~HostDriveDevice() override { ::close(fd_); }
+    HostDriveDevice(std::shared_ptr<HostDisk> disk, int writeFd) : disk_(std::move(disk)), writeFd_(writeFd) {}
+    ~HostDriveDevice() override
+    {
+        if (writeFd_ >= 0) ::close(writeFd_);
+    }
 
-    win32::DWORD CheckPosition(std::uint64_t) override { return 0; }
+    // A disk that has gone fails every call, as a closed handle does.
+    win32::DWORD CheckPosition(std::uint64_t) override { return disk_->Gone() ? win32::ERROR_INVALID_HANDLE : 0; }
 
     win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) override
     {
-        return ReadFullyAt(fd_, offset, buffer, length, done);
+        done = 0;
+        if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
+        win32::DWORD error = disk_->ReadAt(offset, buffer, length, done);
+        if ((error || done < length) && disk_->VanishedAfterFailure()) {
+            done = 0;
+            return win32::ERROR_INVALID_HANDLE;
+        }
+        return error;
     }
 
     win32::DWORD WriteAt(std::uint64_t offset, const void* buffer, win32::DWORD length, win32::DWORD& done) override
     {
         done = 0;
-        std::uint64_t size = DiskBytes();
+        if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
+        std::uint64_t size = disk_->Bytes();
         if (offset > size || length > size - offset) return win32::ERROR_SECTOR_NOT_FOUND;
-        if (win32::DWORD error = WriteFullyAt(fd_, offset, buffer, length, done)) return error;
+        if (win32::DWORD error = WriteFullyAt(writeFd_, offset, buffer, length, done)) return error;
         // The sector must be on the disk before the user is told it was written.
-        return ::fsync(fd_) == 0 ? 0 : SystemErrorFromErrno(errno, win32::ERROR_WRITE_FAULT);
+        return ::fsync(writeFd_) == 0 ? 0 : SystemErrorFromErrno(errno, win32::ERROR_WRITE_FAULT);
     }
 
     win32::DWORD Control(win32::DWORD code, const void*, win32::DWORD, void* out, win32::DWORD outSize,
                          win32::DWORD& returned) override
     {
         returned = 0;
+        if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
         if (code != win32::IOCTL_DISK_GET_DRIVE_GEOMETRY) return win32::ERROR_INVALID_FUNCTION;
         if (!out || outSize < sizeof(win32::DISK_GEOMETRY)) return win32::ERROR_INVALID_PARAMETER;
 
+        const int fd = disk_->Descriptor();
         win32::DISK_GEOMETRY answer{};
-        answer.MediaType = removable_ ? win32::RemovableMedia : win32::FixedMedia;
+        answer.MediaType = disk_->Removable() ? win32::RemovableMedia : win32::FixedMedia;
         answer.TracksPerCylinder = FallbackHeads;
         answer.SectorsPerTrack = FallbackSectorsPerTrack;
         hd_geometry kernel{};
-        if (::ioctl(fd_, HDIO_GETGEO, &kernel) == 0 && kernel.heads && kernel.sectors) {
+        if (::ioctl(fd, HDIO_GETGEO, &kernel) == 0 && kernel.heads && kernel.sectors) {
             answer.TracksPerCylinder = kernel.heads;
             answer.SectorsPerTrack = kernel.sectors;
         }
         int sectorBytes = 512;
-        if (::ioctl(fd_, BLKSSZGET, &sectorBytes) != 0) sectorBytes = 512;
+        if (::ioctl(fd, BLKSSZGET, &sectorBytes) != 0) sectorBytes = 512;
         answer.BytesPerSector = static_cast<win32::DWORD>(sectorBytes);
         // The kernel's cylinder field has 16 bits; the count comes from the size.
         std::uint64_t perCylinder = std::uint64_t(answer.TracksPerCylinder) * answer.SectorsPerTrack * sectorBytes;
-        answer.Cylinders = static_cast<std::int64_t>(DiskBytes() / perCylinder);
+        answer.Cylinders = static_cast<std::int64_t>(disk_->Bytes() / perCylinder);
         std::memcpy(out, &answer, sizeof answer);
         returned = sizeof answer;
         return 0;
     }
 
 private:
-    std::uint64_t DiskBytes() const
-    {
-        std::uint64_t bytes = 0;
-        return ::ioctl(fd_, BLKGETSIZE64, &bytes) == 0 ? bytes : 0;
-    }
-
-    int fd_;
-    bool removable_;
+    std::shared_ptr<HostDisk> disk_;
+    int writeFd_;  // -1 for a handle that does not write
 };
+
+// Opens the disk's node for one write handle, and makes sure the node still
+// leads to the disk numbered: a new disk may have taken the name.
+int OpenForWriting(const HostDisk& disk, win32::DWORD desiredAccess, win32::DWORD& error)
+{
+    int mode = (desiredAccess & win32::GENERIC_READ) ? O_RDWR : O_WRONLY;
+    int fd = ::open(("/dev/" + disk.Identity().name).c_str(), mode | O_CLOEXEC);
+    if (fd < 0) {
+        error = SystemErrorFromErrno(errno);
+        return -1;
+    }
+    std::uint64_t sequence = 0;
+    if (disk.Identity().sequence != 0 && ::ioctl(fd, BLKGETDISKSEQ, &sequence) == 0 &&
+        sequence != disk.Identity().sequence) {
+        ::close(fd);
+        error = win32::ERROR_FILE_NOT_FOUND;
+        return -1;
+    }
+    return fd;
+}
 
 class HostMachine : public Machine {
 public:
@@ -102,21 +129,22 @@ public:
     std::shared_ptr<Device> Open(const std::string& name, win32::DWORD desiredAccess, win32::DWORD& error) override
     {
         std::optional<unsigned> number = PhysicalDriveNumber(name);
-        std::optional<std::string> disk = number ? numbering_.NameOf(*number, WholeDisks()) : std::nullopt;
-        if (!disk) {
+        if (!number) {
             error = win32::ERROR_FILE_NOT_FOUND;
             return nullptr;
         }
-        bool writing = (desiredAccess & win32::GENERIC_WRITE) != 0;
-        int mode = writing ? ((desiredAccess & win32::GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-        // A query handle must not wait for a medium, as a query on Windows does not.
-        if (desiredAccess == 0) mode |= O_NONBLOCK;
-        int fd = ::open(("/dev/" + *disk).c_str(), mode | O_CLOEXEC);
-        if (fd < 0) {
-            error = SystemErrorFromErrno(errno);
+        const bool query = desiredAccess == 0;
+        std::lock_guard guard(lock_);
+        std::shared_ptr<HostDisk> disk = KeptDisk(*number, query, error);
+        if (!disk) return nullptr;
+        if ((error = disk->Check(!query))) {
+            if (disk->Gone()) disks_.erase(*number);
             return nullptr;
         }
-        return std::make_shared<HostDriveDevice>(fd, ReadsAsRemovable(*disk));
+        int writeFd = -1;
+        if ((desiredAccess & win32::GENERIC_WRITE) && (writeFd = OpenForWriting(*disk, desiredAccess, error)) < 0)
+            return nullptr;
+        return std::make_shared<HostDriveDevice>(std::move(disk), writeFd);
     }
 
     win32::DWORD Delete(const std::string&) override { return win32::ERROR_FILE_NOT_FOUND; }
@@ -155,7 +183,29 @@ public:
     std::string HostOverride(const std::string&) const override { return {}; }
 
 private:
+    // The disk kept for `number`. The disks are looked up in /sys/block again
+    // for a query, which is what the drive list is rebuilt from, and for a
+    // number whose disk is not kept yet; a transfer on a kept disk finds it
+    // here and checks it through its descriptor.
+    std::shared_ptr<HostDisk> KeptDisk(unsigned number, bool query, win32::DWORD& error)
+    {
+        std::shared_ptr<HostDisk>& kept = disks_[number];
+        if (kept && !query) return kept;
+        std::optional<WholeDisk> disk = numbering_.DiskOf(number, WholeDisks());
+        if (!disk) {
+            disks_.erase(number);
+            error = win32::ERROR_FILE_NOT_FOUND;
+            return nullptr;
+        }
+        if (!kept || kept->Identity() != *disk) kept = HostDisk::Open(*disk, error);
+        std::shared_ptr<HostDisk> found = kept;
+        if (!found) disks_.erase(number);
+        return found;
+    }
+
+    std::mutex lock_;
     DiskNumbering numbering_;
+    std::map<unsigned, std::shared_ptr<HostDisk>> disks_;
 };
 
 }  // namespace

@@ -2,10 +2,11 @@
 // Which machine the Win32 calls of win32.h reach.
 //
 // Unset VOLMENDER_MACHINE: the host. "\\.\PhysicalDriveN" is the N-th whole disk
-// under /sys/block (sd*, nvme*n*, mmcblk*, vd*, in name order when first seen;
-// a disk keeps its number for the run and a number never passes to another
-// disk), its geometry and size come from the kernel, the removable flag from
-// /sys/block/X/removable.
+// under /sys/block (sd*, nvme*n*, mmcblk*, vd*, in name order, then the loop
+// devices attached to a file and writable; numbered when first seen, a disk
+// keeps its number for the run and a number never passes to another disk),
+// its geometry and size come from the kernel, the removable flag from
+// /sys/block/X/removable. Each disk is opened once for the run (host_disk.h).
 //
 // VOLMENDER_MACHINE=/path/machine.txt: a described machine, a text file of lines
 // (blank lines and text after '#' are ignored; image paths are relative to the
@@ -35,7 +36,9 @@
 //
 // A read that runs past the end of an image delivers the bytes that exist and
 // reports success with the shorter count, as a disk read past its end does.
-// Nothing is ever written outside an image.
+// Nothing is ever written outside an image. Each image is opened once for the
+// run; a drive whose image was deleted, replaced or cut short since no longer
+// opens (kept_image.h).
 
 #include <string>
 #include <vector>

@@ -29,8 +29,9 @@ struct Request {
 
 class SectorDriverDevice : public Device {
 public:
-    SectorDriverDevice(std::shared_ptr<const MachineDescription> machine, Observations& observations)
-        : machine_(std::move(machine)), observations_(observations)
+    SectorDriverDevice(std::shared_ptr<const MachineDescription> machine, std::shared_ptr<KeptImages> images,
+                       Observations& observations)
+        : machine_(std::move(machine)), images_(std::move(images)), observations_(observations)
     {
     }
 
@@ -58,8 +59,10 @@ public:
                                                std::to_string(request.lba) + " " +
                                                std::to_string(request.sectorCount));
         if (!machine_->drives.count(request.drive)) return win32::ERROR_NOT_READY;
-        DescribedDisk disk(*machine_, request.drive);
-        if (win32::DWORD error = disk.Open(false)) return error;
+        win32::DWORD error = 0;
+        std::shared_ptr<KeptImage> image = images_->Use(request.drive, false, error);
+        if (!image) return error;
+        DescribedDisk disk(*machine_, request.drive, std::move(image));
         return code == ReadSectorsCode ? ReadSectors(disk, request) : FillDriveParams(disk, request);
     }
 
@@ -99,15 +102,16 @@ private:
     }
 
     std::shared_ptr<const MachineDescription> machine_;
+    std::shared_ptr<KeptImages> images_;
     Observations& observations_;
 };
 
 }  // namespace
 
 std::shared_ptr<Device> MakeSectorDriverDevice(std::shared_ptr<const MachineDescription> machine,
-                                               Observations& observations)
+                                               std::shared_ptr<KeptImages> images, Observations& observations)
 {
-    return std::make_shared<SectorDriverDevice>(std::move(machine), observations);
+    return std::make_shared<SectorDriverDevice>(std::move(machine), std::move(images), observations);
 }
 
 }  // namespace platform

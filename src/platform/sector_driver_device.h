@@ -6,12 +6,14 @@
 
 #include <memory>
 
+#include "platform/kept_image.h"
 #include "platform/machine.h"
 #include "platform/machine_description.h"
 
 namespace platform {
 
+// `images` are the machine's drives, shared with its physical-drive devices.
 std::shared_ptr<Device> MakeSectorDriverDevice(std::shared_ptr<const MachineDescription> machine,
-                                               Observations& observations);
+                                               std::shared_ptr<KeptImages> images, Observations& observations);
 
 }  // namespace platform

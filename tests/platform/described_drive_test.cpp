@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/win32.h"
@@ -55,6 +57,75 @@ TEST_F(DescribedDrive, ReadsTheImageAtThePositionAndStopsShortAtItsEnd)
     EXPECT_TRUE(CloseHandle(drive));
     EXPECT_FALSE(CloseHandle(drive));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// Every handle on a drive shares the one open image, as handles on one disk
+// share the disk: what one writes, any other reads, open before or after.
+TEST_F(DescribedDrive, HandlesOfOneDriveSeeEachOthersWrites)
+{
+    machine.Line("drive 0 disk.img").Install();
+    HANDLE reader = Open(GENERIC_READ);
+    HANDLE writer = Open(GENERIC_WRITE);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    std::vector<std::uint8_t> written(Sector, 0x3C), read(Sector);
+    DWORD count = 0;
+
+    ASSERT_TRUE(Seek(writer, 6 * Sector));
+    ASSERT_TRUE(WriteFile(writer, written.data(), Sector, &count, nullptr));
+    ASSERT_TRUE(Seek(reader, 6 * Sector));
+    ASSERT_TRUE(ReadFile(reader, read.data(), Sector, &count, nullptr));
+    EXPECT_EQ(read, written);
+    EXPECT_TRUE(CloseHandle(writer));
+
+    HANDLE later = Open(GENERIC_READ);
+    ASSERT_TRUE(Seek(later, 6 * Sector));
+    ASSERT_TRUE(ReadFile(later, read.data(), Sector, &count, nullptr));
+    EXPECT_EQ(read, written);
+    CloseHandle(later);
+    CloseHandle(reader);
+
+    EXPECT_FALSE(ReadFile(writer, read.data(), Sector, &count, nullptr)) << "a closed handle";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// The image is opened once for the run; a drive whose image has since gone,
+// been put in its place by another file or cut short must not open on what
+// was kept of the old one.
+TEST_F(DescribedDrive, ADriveWhoseImageIsGoneOrChangedNoLongerOpens)
+{
+    struct Change {
+        const char* what;
+        std::function<void(const std::string&)> apply;
+    };
+    const std::vector<Change> changes{
+        {"deleted", [](const std::string& path) { std::filesystem::remove(path); }},
+        {"replaced",
+         [this](const std::string& path) { std::filesystem::rename(machine.MakeImage("new.img", 16 * Sector), path); }},
+        {"truncated", [](const std::string& path) { std::filesystem::resize_file(path, 15 * Sector); }},
+        {"grown", [](const std::string& path) { std::filesystem::resize_file(path, 17 * Sector); }},
+    };
+    for (std::size_t drive = 0; drive < changes.size(); ++drive) {
+        machine.MakeImage(changes[drive].what, 16 * Sector);
+        machine.Line("drive " + std::to_string(drive) + " " + changes[drive].what);
+    }
+    machine.Install();
+    auto name = [](std::size_t drive) { return "\\\\.\\PhysicalDrive" + std::to_string(drive); };
+    for (std::size_t drive = 0; drive < changes.size(); ++drive) {
+        HANDLE first = Open(GENERIC_READ, name(drive).c_str());
+        ASSERT_NE(first, INVALID_HANDLE_VALUE) << changes[drive].what;
+        CloseHandle(first);
+        changes[drive].apply(machine.Folder() + "/" + changes[drive].what);
+    }
+
+    for (std::size_t drive = 0; drive + 1 < changes.size(); ++drive)
+        for (DWORD access : {DWORD{0}, GENERIC_READ, GENERIC_WRITE}) {
+            EXPECT_EQ(Open(access, name(drive).c_str()), INVALID_HANDLE_VALUE) << changes[drive].what;
+            EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << changes[drive].what;
+        }
+    HANDLE grown = Open(GENERIC_READ, name(changes.size() - 1).c_str());
+    EXPECT_NE(grown, INVALID_HANDLE_VALUE) << "a longer image still holds the whole drive";
+    CloseHandle(grown);
 }
 
 TEST_F(DescribedDrive, WritesLandWholeInsideTheImageOrNotAtAll)

@@ -40,13 +40,18 @@ TEST(DeviceNames, PhysicalDrivesAreNumberedInDecimalWithoutLeadingZeros)
     EXPECT_TRUE(platform::IsSectorDriverDevice("\\\\.\\INT13EXT"));
 }
 
-TEST_F(HostMachine, ListsWholeDisksOnlyInNameOrder)
+TEST_F(HostMachine, ListsWholeDisksInNameOrderThenLoopDevices)
 {
     std::vector<platform::WholeDisk> disks = platform::WholeDisks();
-    EXPECT_TRUE(std::is_sorted(disks.begin(), disks.end(),
-                               [](const auto& a, const auto& b) { return a.name < b.name; }));
+    auto firstLoop =
+        std::find_if(disks.begin(), disks.end(), [](const auto& disk) { return disk.name.rfind("loop", 0) == 0; });
+    auto byName = [](const auto& a, const auto& b) { return a.name < b.name; };
+    EXPECT_TRUE(std::is_sorted(disks.begin(), firstLoop, byName));
+    EXPECT_TRUE(std::is_sorted(firstLoop, disks.end(), byName));
     std::regex wholeDisk("sd.*|nvme[0-9]+n[0-9]+|mmcblk[0-9]+.*|vd.*");
-    for (const platform::WholeDisk& disk : disks) EXPECT_TRUE(std::regex_match(disk.name, wholeDisk)) << disk.name;
+    std::regex loopDevice("loop[0-9]+");
+    for (auto disk = disks.begin(); disk != disks.end(); ++disk)
+        EXPECT_TRUE(std::regex_match(disk->name, disk < firstLoop ? wholeDisk : loopDevice)) << disk->name;
 
     std::string beyond = "\\\\.\\PhysicalDrive" + std::to_string(disks.size());
     EXPECT_EQ(CreateFileA(beyond.c_str(), 0, 3, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
@@ -59,29 +64,29 @@ TEST(DiskNumbering, KeepsEveryNumberOnItsDiskWhileDisksComeAndGo)
 {
     platform::DiskNumbering numbering;
     const platform::WholeDisk sda{"sda", 1}, sdb{"sdb", 2}, sdc{"sdc", 3};
-    EXPECT_EQ(numbering.NameOf(0, {sda, sdb, sdc}), "sda");
-    EXPECT_EQ(numbering.NameOf(1, {sda, sdb, sdc}), "sdb");
-    EXPECT_EQ(numbering.NameOf(2, {sda, sdb, sdc}), "sdc");
-    EXPECT_EQ(numbering.NameOf(3, {sda, sdb, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(0, {sda, sdb, sdc}), sda);
+    EXPECT_EQ(numbering.DiskOf(1, {sda, sdb, sdc}), sdb);
+    EXPECT_EQ(numbering.DiskOf(2, {sda, sdb, sdc}), sdc);
+    EXPECT_EQ(numbering.DiskOf(3, {sda, sdb, sdc}), std::nullopt);
 
     // sdb unplugged: its number leads nowhere, sdc keeps its own.
-    EXPECT_EQ(numbering.NameOf(1, {sda, sdc}), std::nullopt);
-    EXPECT_EQ(numbering.NameOf(2, {sda, sdc}), "sdc");
+    EXPECT_EQ(numbering.DiskOf(1, {sda, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(2, {sda, sdc}), sdc);
 
     // Another stick takes the name sdb: it is another disk with a new number.
     const platform::WholeDisk newStick{"sdb", 7};
-    EXPECT_EQ(numbering.NameOf(1, {sda, newStick, sdc}), std::nullopt);
-    EXPECT_EQ(numbering.NameOf(3, {sda, newStick, sdc}), "sdb");
+    EXPECT_EQ(numbering.DiskOf(1, {sda, newStick, sdc}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(3, {sda, newStick, sdc}), newStick);
     // The first stick back again is known by its number.
-    EXPECT_EQ(numbering.NameOf(1, {sda, sdb, sdc}), "sdb");
+    EXPECT_EQ(numbering.DiskOf(1, {sda, sdb, sdc}), sdb);
 }
 
 TEST(DiskNumbering, WithoutSequenceNumbersKnowsDisksByName)
 {
     platform::DiskNumbering numbering;
-    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}, {"vdb", 0}}), "vdb");
-    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}}), std::nullopt);
-    EXPECT_EQ(numbering.NameOf(1, {{"vda", 0}, {"vdb", 0}}), "vdb");
+    EXPECT_EQ(numbering.DiskOf(1, {{"vda", 0}, {"vdb", 0}}), platform::WholeDisk({"vdb", 0}));
+    EXPECT_EQ(numbering.DiskOf(1, {{"vda", 0}}), std::nullopt);
+    EXPECT_EQ(numbering.DiskOf(1, {{"vda", 0}, {"vdb", 0}}), platform::WholeDisk({"vdb", 0}));
 }
 
 TEST_F(HostMachine, IsOfTheNtFamilyAndHasNoDriverToLoad)

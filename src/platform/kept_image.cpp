@@ -1,0 +1,85 @@
+#include "platform/kept_image.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_transfers.h"
+#include "platform/system_errors.h"
+
+namespace platform {
+
+KeptImage::~KeptImage()
+{
+    if (mapping_) ::munmap(const_cast<std::uint8_t*>(mapping_), bytes_);
+    if (fd_ >= 0) ::close(fd_);
+}
+
+win32::DWORD KeptImage::OpenFirstTime()
+{
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd_ < 0) {
+        // An image that may only be read still serves every read.
+        writeRefusal_ = SystemErrorFromErrno(errno);
+        fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) return SystemErrorFromErrno(errno);
+    }
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0) return SystemErrorFromErrno(errno);
+    device_ = status.st_dev;
+    inode_ = status.st_ino;
+    bytes_ = static_cast<std::uint64_t>(status.st_size);
+    if (bytes_ == 0) return 0;
+    void* mapped = ::mmap(nullptr, bytes_, PROT_READ, MAP_SHARED, fd_, 0);
+    if (mapped == MAP_FAILED) return SystemErrorFromErrno(errno);
+    mapping_ = static_cast<const std::uint8_t*>(mapped);
+    return 0;
+}
+
+win32::DWORD KeptImage::Check(bool forWriting)
+{
+    if (fd_ < 0) {
+        if (win32::DWORD error = OpenFirstTime()) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = -1;
+            return error;
+        }
+    } else {
+        struct stat status {};
+        if (::stat(path_.c_str(), &status) != 0) return SystemErrorFromErrno(errno);
+        if (status.st_dev != device_ || status.st_ino != inode_ || static_cast<std::uint64_t>(status.st_size) < bytes_)
+            return win32::ERROR_FILE_NOT_FOUND;
+    }
+    return forWriting ? writeRefusal_ : 0;
+}
+
+void KeptImage::Read(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) const
+{
+    done = offset >= bytes_ ? 0 : static_cast<win32::DWORD>(std::min<std::uint64_t>(length, bytes_ - offset));
+    if (done) std::memcpy(buffer, mapping_ + offset, done);
+}
+
+win32::DWORD KeptImage::Write(std::uint64_t offset, const void* buffer, win32::DWORD length,
+                              win32::DWORD& done) const
+{
+    done = 0;
+    if (offset > bytes_ || length > bytes_ - offset) return win32::ERROR_SECTOR_NOT_FOUND;
+    if (win32::DWORD error = WriteFullyAt(fd_, offset, buffer, length, done)) return error;
+    // The sector must be in the file before the user is told it was written.
+    return ::fdatasync(fd_) == 0 ? 0 : SystemErrorFromErrno(errno, win32::ERROR_WRITE_FAULT);
+}
+
+std::shared_ptr<KeptImage> KeptImages::Use(unsigned number, bool forWriting, win32::DWORD& error)
+{
+    std::lock_guard guard(lock_);
+    std::shared_ptr<KeptImage>& image = images_[number];
+    if (!image) image = std::make_shared<KeptImage>(machine_->drives.at(number).image);
+    error = image->Check(forWriting);
+    return error ? nullptr : image;
+}
+
+}  // namespace platform
