@@ -54,8 +54,9 @@ TEST(DemoDisks, VolmenderRepairsEveryVolumeAsExpectedTxtDescribesIt)
     for (const DemoVolume& volume : volumes) {
         SCOPED_TRACE(volume.name);
         harness.dialogs.Forget();
+        // The line chosen in the drive list's pop-up.
         form.DList->setCurrentIndex(volume.line);
-        form.DListClick();
+        emit form.DList->activated(volume.line);
         harness.dialogs.QueueSaveAnswer(QString::fromStdString(dir.File(std::string(volume.name) + " backup")));
         form.Button2->click();
         if (volume.item != 0) {
