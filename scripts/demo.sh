@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, makes the demo disks in ./demo-work and
-# starts volmender on them (or volmender-fat32: scripts/demo.sh volmender-fat32).
-# The program sees only the demo's image files, never the machine's own disks,
-# and its update check goes to a closed port on this machine.
+# Installs what is missing, builds the two programs, makes the demo disks in
+# ./demo-work and starts volmender on them (or volmender-fat32:
+# scripts/demo.sh volmender-fat32). The program sees only the demo's image
+# files, never the machine's own disks, and its update check goes to a closed
+# port on this machine. What the build and the program print goes to
+# demo-work/demo.log, which is named when something fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,20 +17,34 @@ case "$program" in
     ;;
 esac
 
-scripts/install-deps.sh
-scripts/build.sh
-scripts/make-demo-disks.sh ./demo-work
-
-export VOLMENDER_MACHINE="$PWD/demo-work/machine.txt"
-binary="build/src/$program/$program"
-if [ ! -x "$binary" ]; then
-  echo "$binary was not built" >&2
+# The program opens a window and waits for the user in dialogs: without a
+# display nobody could ever answer them.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: the demo opens a window, so run it in a desktop session (DISPLAY or WAYLAND_DISPLAY is unset)." >&2
   exit 1
 fi
+
+mkdir -p demo-work
+log="$PWD/demo-work/demo.log"
+: >"$log"
+fail() {
+  echo "$1; see $log" >&2
+  exit 1
+}
+
+scripts/install-deps.sh
+
+echo "Building volmender and volmender-fat32 ..."
+{
+  cmake -S . -B build -G Ninja &&
+    cmake --build build -j "${BUILD_JOBS:-$(nproc)}" --target volmender volmender-fat32 make_demo_disks
+} >>"$log" 2>&1 || fail "The build failed"
+
+echo "Making the demo disks in demo-work ..."
+scripts/make-demo-disks.sh ./demo-work >>"$log" 2>&1 || fail "Making the demo disks failed"
+
+echo "Starting $program on the demo disks (expected layouts: demo-work/expected.txt)."
+export VOLMENDER_MACHINE="$PWD/demo-work/machine.txt"
 # The program saves downloads and backups in its current folder: keep them with the demo.
 cd demo-work
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found: running $program on a virtual X server (xvfb-run), where it cannot be seen." >&2
-  exec xvfb-run -a "../$binary"
-fi
-exec "../$binary"
+"../build/src/$program/$program" >>"$log" 2>&1 || fail "$program ended with an error"

@@ -24,7 +24,9 @@ int main(int argc, char* argv[])
     });
     int result = 0;
     if (goOn) {
-        TForm1 Form1({ui::WebEngineBrowsers(), &update::DownloadFile});
+        TForm1 Form1({ui::WebEngineBrowsers(), [](const std::string& url, const std::string& localName) {
+                          return update::DownloadFile(url, localName);
+                      }});
         if (!Form1.ProgramEnded()) {
             Form1.show();
             result = application.exec();

@@ -16,12 +16,6 @@ constexpr const char* kAccept = "Accept: text/html, */*";
 constexpr const char* kContentType = "Content-Type: text/html";
 constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 
-// The download runs before the main window shows, so a dead or silent server
-// must not hold the start: a few seconds to connect, and the transfer gives up
-// when no byte at all has come for as long.
-constexpr long kConnectSeconds = 5;
-constexpr long kSilentSeconds = 5;
-
 using Easy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using HeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 using Url = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
@@ -34,21 +28,32 @@ bool CurlReady() {
 }
 
 struct Reception {
+    CURL* easy;
+    const BodyReceiver& receive;
     std::size_t limit;
-    std::string body;
+    std::size_t received = 0;
 };
 
+bool SuccessStatus(CURL* easy) {
+    long status = 0;
+    return curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 &&
+           status <= 299;
+}
+
 // libcurl is C: nothing may be thrown through it. Answering fewer bytes than
-// offered makes it abort the transfer.
+// offered makes it abort the transfer. The body of any other status than a
+// success is not the archive: the transfer stops before it is passed on.
 size_t Receive(char* data, size_t size, size_t count, void* user) {
     auto* reception = static_cast<Reception*>(user);
     const size_t bytes = size * count;
-    if (bytes > reception->limit - reception->body.size()) return 0;
+    if (!SuccessStatus(reception->easy)) return 0;
+    if (bytes > reception->limit - reception->received) return 0;
     try {
-        reception->body.append(data, bytes);
-    } catch (...) {  // out of memory: give up the download, not the program
+        if (!reception->receive(std::string_view(data, bytes))) return 0;
+    } catch (...) {
         return 0;
     }
+    reception->received += bytes;
     return bytes;
 }
 
@@ -86,16 +91,16 @@ bool AddHostRedirection(CURL* easy, const std::string& url, HeaderList& connectT
 
 }  // namespace
 
-std::optional<std::string> HttpGet(const std::string& url, std::size_t maxBodyBytes) {
-    if (!CurlReady()) return std::nullopt;
+bool HttpGet(const std::string& url, const BodyReceiver& receive, const TransferLimits& limits) {
+    if (!CurlReady()) return false;
     Easy easy(curl_easy_init(), curl_easy_cleanup);
-    if (!easy) return std::nullopt;
+    if (!easy) return false;
     CURL* e = easy.get();
 
     HeaderList headers = RequestHeaders();
-    if (!headers) return std::nullopt;
+    if (!headers) return false;
     HeaderList connectTo(nullptr, curl_slist_free_all);
-    Reception reception{maxBodyBytes, {}};
+    Reception reception{e, receive, limits.maxBodyBytes};
 
     bool set = curl_easy_setopt(e, CURLOPT_URL, url.c_str()) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http") == CURLE_OK &&
@@ -108,22 +113,21 @@ std::optional<std::string> HttpGet(const std::string& url, std::size_t maxBodyBy
                curl_easy_setopt(e, CURLOPT_PROXY, "") == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-               curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, kConnectSeconds) == CURLE_OK &&
-               curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-               curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, kSilentSeconds) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count())) ==
+                   CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.overall.count())) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, limits.minBytesPerSecond) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.slowPeriod.count())) ==
+                   CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE,
-                                static_cast<curl_off_t>(maxBodyBytes)) == CURLE_OK &&
+                                static_cast<curl_off_t>(limits.maxBodyBytes)) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, Receive) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_WRITEDATA, &reception) == CURLE_OK &&
                AddHostRedirection(e, url, connectTo);
-    if (!set) return std::nullopt;
+    if (!set) return false;
 
     // A body cut short of its Content-Length ends as CURLE_PARTIAL_FILE here.
-    if (curl_easy_perform(e) != CURLE_OK) return std::nullopt;
-    long status = 0;
-    if (curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return std::nullopt;
-    if (status < 200 || status > 299) return std::nullopt;
-    return std::move(reception.body);
+    return curl_easy_perform(e) == CURLE_OK && SuccessStatus(e);
 }
 
 }  // namespace update

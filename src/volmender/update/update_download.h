@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "volmender/update/http_get.h"
+
 namespace update {
 
 // The version after `version`: its value plus 0.01, written with at most 15
@@ -18,13 +20,17 @@ std::string UpdateUrl(const std::string& nextVersion);
 // "volmender<next version>.rar", no directory: it lands in the current directory.
 std::string UpdateFileName(const std::string& nextVersion);
 
-// One blocking HTTP GET of `url`; the body is saved as `localFileName` (created
-// or replaced) once it has arrived whole. True only for a success status (2xx)
-// whose whole body arrived and was saved; false on any failure (no answer in
-// time, error or redirection status, a cut-off or over-large body, a file that
-// cannot be written), in which case no file is left behind and an earlier copy
-// stays as it was. Raises nothing and shows nothing. A described machine's
-// `host` line redirects the connection (see platform::HostOverride).
-bool DownloadFile(const std::string& url, const std::string& localFileName);
+// One blocking HTTP GET of `url`; the body is written as it arrives to a new
+// file beside `localFileName`, which takes that name (creating or replacing
+// it) once the whole body is on the disk. True only for a success status
+// (2xx) whose whole body arrived and was saved; false on any failure (a bound
+// of `limits` reached, error or redirection status, a cut-off or over-large
+// body, a file that cannot be written), in which case no file is left behind
+// and an earlier copy stays as it was. New files that an earlier run killed
+// mid-download left behind are removed first. Raises nothing and shows
+// nothing. A described machine's `host` line redirects the connection (see
+// platform::HostOverride).
+bool DownloadFile(const std::string& url, const std::string& localFileName,
+                  const TransferLimits& limits = kUpdateLimits);
 
 }  // namespace update

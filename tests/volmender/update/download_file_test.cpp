@@ -3,12 +3,15 @@
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -21,7 +24,16 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using update_test::LoopbackHttpServer;
+
+// The new file beside the archive while it is being written.
+const std::string kTemporaryPrefix = "volmender1.23.rar.part-";
+
+// Short bounds, so that a silent or slow server costs a test a second or two;
+// each test of a bound sets the one it checks.
+constexpr update::TransferLimits kTestLimits{
+    .connect = 2s, .overall = 30s, .minBytesPerSecond = 1, .slowPeriod = 1s, .maxBodyBytes = 1 << 20};
 
 std::string Answer(const std::string& statusLine, const std::string& body,
                    const std::string& extraHeaders = "") {
@@ -67,10 +79,22 @@ protected:
         platform::UseDescribedMachine(machine.string());
     }
 
-    // The download exactly as the program makes it at start-up.
-    bool DownloadNextVersion() {
+    // The download as the program makes it at start-up, within `limits`.
+    static bool DownloadNextVersion(const update::TransferLimits& limits = kTestLimits) {
         const std::string next = update::NextVersion("1.22");
-        return update::DownloadFile(update::UpdateUrl(next), update::UpdateFileName(next));
+        return update::DownloadFile(update::UpdateUrl(next), update::UpdateFileName(next), limits);
+    }
+
+    // Whether a new file beside the archive holds `bytes` bytes now.
+    static bool TemporaryHolds(std::uintmax_t bytes) {
+        std::error_code error;
+        for (fs::directory_iterator entry(".", error), end; !error && entry != end; entry.increment(error)) {
+            std::error_code gone;  // the download may remove it meanwhile
+            if (entry->path().filename().string().starts_with(kTemporaryPrefix) &&
+                fs::file_size(entry->path(), gone) == bytes)
+                return true;
+        }
+        return false;
     }
 
     static std::vector<std::string> FilesHere() {
@@ -166,6 +190,72 @@ TEST_F(DownloadFileTest, SilentServerGivesFalseAfterTheReadTimeOut) {
     EXPECT_FALSE(DownloadNextVersion());
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_TRUE(FilesHere().empty());
+}
+
+// Servers that never end their answer: each is cut off by one bound alone,
+// the others set so wide that without it the test would hang.
+TEST_F(DownloadFileTest, ServerThatNeverEndsIsCutOffAndLeavesNothing) {
+    struct Case {
+        const char* name;
+        std::string head;
+        std::chrono::milliseconds pace;
+        update::TransferLimits limits;
+    };
+    const Case cases[] = {
+        {"TwoBytesASecondIsBelowTheMinimumSpeed", "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n", 500ms,
+         {.connect = 2s, .overall = 1h, .minBytesPerSecond = 100, .slowPeriod = 1s, .maxBodyBytes = 1 << 20}},
+        {"EndlessBodyFastEnoughRunsIntoTheDeadline", "HTTP/1.0 200 OK\r\n\r\n", 5ms,
+         {.connect = 2s, .overall = 500ms, .minBytesPerSecond = 1, .slowPeriod = 1h, .maxBodyBytes = 1 << 20}},
+        {"EndlessFloodStopsAtTheCap", "HTTP/1.0 200 OK\r\n\r\n", 0ms,
+         {.connect = 2s, .overall = 1h, .minBytesPerSecond = 1, .slowPeriod = 1h, .maxBodyBytes = 1 << 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackHttpServer server(c.head, LoopbackHttpServer::Conduct::AnswerThenDrip, c.pace);
+        PointUpdateHostAt(server);
+        EXPECT_FALSE(DownloadNextVersion(c.limits));
+        EXPECT_TRUE(FilesHere().empty());
+    }
+}
+
+// The body must not be held in memory: the part that came is on the disk
+// while the rest is awaited.
+TEST_F(DownloadFileTest, BodyGoesToTheDiskAsItArrives) {
+    const std::string firstHalf(100000, 'a');
+    LoopbackHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n" + firstHalf,
+                              LoopbackHttpServer::Conduct::AnswerThenStall);
+    PointUpdateHostAt(server);
+
+    // The speed is measured over the last seconds, which the part that came
+    // keeps high for a while: the deadline ends the wait sooner.
+    update::TransferLimits limits = kTestLimits;
+    limits.overall = 2s;
+    auto download = std::async(std::launch::async, [&limits] { return DownloadNextVersion(limits); });
+    bool seenOnDisk = false;
+    while (download.wait_for(10ms) == std::future_status::timeout)
+        seenOnDisk = seenOnDisk || TemporaryHolds(firstHalf.size());
+    EXPECT_TRUE(seenOnDisk);
+    EXPECT_FALSE(download.get());
+    EXPECT_TRUE(FilesHere().empty());
+}
+
+// A run killed mid-download leaves its new file; the next check removes it,
+// but not the one that another copy of the program is writing now.
+TEST_F(DownloadFileTest, NewFileOfAKilledRunIsRemovedAtTheNextCheck) {
+    const pid_t ended = fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    std::ofstream(kTemporaryPrefix + std::to_string(ended) + "-0") << "killed mid-write";
+    // A process id is used again: the run that left this had ours.
+    std::ofstream(kTemporaryPrefix + std::to_string(getpid()) + "-1") << "killed mid-write";
+    const std::string stillWriting = kTemporaryPrefix + std::to_string(getppid()) + "-0";
+    std::ofstream(stillWriting) << "being written";
+
+    LoopbackHttpServer server(Answer("HTTP/1.1 404 Not Found", ""));
+    PointUpdateHostAt(server);
+    EXPECT_FALSE(DownloadNextVersion());
+    EXPECT_EQ(FilesHere(), std::vector<std::string>{stillWriting});
 }
 
 TEST_F(DownloadFileTest, NoServerListeningGivesFalse) {

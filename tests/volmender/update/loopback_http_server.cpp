@@ -9,8 +9,8 @@
 
 namespace update_test {
 
-LoopbackHttpServer::LoopbackHttpServer(std::string answer, Conduct conduct)
-    : answer_(std::move(answer)), conduct_(conduct) {
+LoopbackHttpServer::LoopbackHttpServer(std::string answer, Conduct conduct, std::chrono::milliseconds pace)
+    : answer_(std::move(answer)), conduct_(conduct), pace_(pace) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -64,19 +64,38 @@ void LoopbackHttpServer::HandleConnection(int connection) {
         if (got <= 0) break;
         head.append(chunk, static_cast<size_t>(got));
     }
-    std::unique_lock lock(mutex_);
-    requests_.push_back(head);
-    if (conduct_ == Conduct::Stall) {
-        stopping_.wait(lock, [this] { return stop_; });
-        return;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(head);
     }
-    lock.unlock();
+    if (conduct_ != Conduct::Stall && !Send(connection, answer_)) return;
+    if (conduct_ == Conduct::AnswerThenDrip) return DripEndlessly(connection);
+    if (conduct_ == Conduct::Stall || conduct_ == Conduct::AnswerThenStall) {
+        std::unique_lock lock(mutex_);
+        stopping_.wait(lock, [this] { return stop_; });
+    }
+}
+
+bool LoopbackHttpServer::Send(int connection, const std::string& bytes) {
     // MSG_NOSIGNAL: a client that gave up must not kill the test with SIGPIPE.
     size_t sent = 0;
-    while (sent < answer_.size()) {
-        const ssize_t put = send(connection, answer_.data() + sent, answer_.size() - sent, MSG_NOSIGNAL);
-        if (put <= 0) break;
+    while (sent < bytes.size()) {
+        const ssize_t put = send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (put <= 0) return false;
         sent += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// Until the client gives up or the server stops.
+void LoopbackHttpServer::DripEndlessly(int connection) {
+    const std::string drop = pace_.count() == 0 ? std::string(64 * 1024, 'x') : std::string(1, 'x');
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            if (stopping_.wait_for(lock, pace_, [this] { return stop_; })) return;
+        }
+        if (!Send(connection, drop)) return;
     }
 }
 
