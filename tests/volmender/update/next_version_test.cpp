@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "fixtures/temp_dir.h"
 #include "ui/web_addresses.h"
 #include "volmender/update/update_download.h"
 
@@ -53,8 +54,9 @@ TEST(NextVersion, TextThatIsNoNumberRaisesTheConversionMessage) {
 // and writes with a full stop. The locale is compiled for the test, as the
 // machine may have none installed.
 TEST(NextVersion, DoesNotDependOnTheLocaleDecimalSeparator) {
-    const auto folder = std::filesystem::temp_directory_path() / "next_version_locale";
-    std::filesystem::create_directories(folder);
+    // A folder of this run's own: runs side by side must not remove each other's locale.
+    const fixtures::TempDir temp;
+    const std::filesystem::path folder = temp.Path();
     const std::string build = "localedef -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() +
                               "' >/dev/null 2>&1";
     if (std::system(build.c_str()) != 0) GTEST_SKIP() << "localedef cannot build de_DE";
@@ -68,7 +70,6 @@ TEST(NextVersion, DoesNotDependOnTheLocaleDecimalSeparator) {
 
     std::setlocale(LC_NUMERIC, "C");
     unsetenv("LOCPATH");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(UpdateLocation, NamesTheNextVersionsArchive) {
