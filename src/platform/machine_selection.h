@@ -37,6 +37,7 @@
 // reports success with the shorter count, as a disk read past its end does.
 // Nothing is ever written outside an image.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,10 @@ namespace platform {
 // Throws std::runtime_error with a line number when the file cannot be read.
 void UseDescribedMachine(const std::string& path);
 // Goes back to the machine chosen by the environment (the host when unset).
-void UseMachineFromEnvironment();
+// The programs call it first of all. When VOLMENDER_MACHINE names a file that
+// cannot be read, returns "VOLMENDER_MACHINE: <why>" and no machine is current
+// (CurrentMachine() then throws); nothing otherwise.
+std::optional<std::string> UseMachineFromEnvironment();
 
 // What the current machine was asked to do that leaves no trace on its disks,
 // recorded so that tests can look at it.
