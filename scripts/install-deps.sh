@@ -4,15 +4,15 @@
 set -euo pipefail
 
 packages=(
+  # Build: compiler, CMake + Ninja, pkg-config (CMake's libcurl lookup asks it);
+  # Qt brings moc, uic, rcc, Qt Test, the offscreen platform and the GIF reader.
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libqt6svg6 qt6-image-formats-plugins
-  qt6-webengine-dev qt6-webengine-dev-tools
-  libcurl4-openssl-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  dosfstools mtools fdisk
-  fonts-wqy-microhei
-  xvfb xdg-utils imagemagick python3
+  qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
+  # Tests: GoogleTest, and the tools that make and check real FAT volumes.
+  libgtest-dev dosfstools mtools fdisk
+  # Demo: the Chinese texts' font, a virtual X server when there is no
+  # display, and xdg-open for the pages the programs open.
+  fonts-wqy-microhei xvfb xdg-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi

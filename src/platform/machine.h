@@ -60,6 +60,8 @@ private:
 };
 
 // The machine the Win32 calls reach now (kept alive by the caller's copy).
+// Chosen by the environment when none is yet; throws std::runtime_error
+// "VOLMENDER_MACHINE: <why>" when the file it names cannot be read.
 std::shared_ptr<Machine> CurrentMachine();
 
 }  // namespace platform

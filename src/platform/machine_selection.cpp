@@ -1,7 +1,6 @@
 #include "platform/machine_selection.h"
 
 #include <cstdlib>
-#include <iostream>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -28,9 +27,10 @@ Selection& TheSelection()
     return selection;
 }
 
-// A machine file named by the environment that cannot be read ends the
-// program: falling back to the host would put real disks in place of the
-// images someone meant to work on.
+// A machine file named by the environment that cannot be read is an error,
+// never a reason to fall back to the host: that would put real disks in place
+// of the images someone meant to work on. Throws std::runtime_error
+// "VOLMENDER_MACHINE: <why>".
 std::shared_ptr<Machine> MachineFromEnvironment(Selection& selection)
 {
     if (!selection.environmentPath) {
@@ -41,8 +41,7 @@ std::shared_ptr<Machine> MachineFromEnvironment(Selection& selection)
     try {
         return MakeDescribedMachine(ReadMachineDescription(*selection.environmentPath));
     } catch (const std::exception& error) {
-        std::cerr << MachineVariable << ": " << error.what() << std::endl;
-        std::exit(2);
+        throw std::runtime_error(std::string(MachineVariable) + ": " + error.what());
     }
 }
 
@@ -64,11 +63,19 @@ void UseDescribedMachine(const std::string& path)
     selection.current = std::move(machine);
 }
 
-void UseMachineFromEnvironment()
+std::optional<std::string> UseMachineFromEnvironment()
 {
     Selection& selection = TheSelection();
     std::lock_guard guard(selection.lock);
-    selection.current = MachineFromEnvironment(selection);
+    // No machine stays current on failure, so that nothing reaches the one
+    // chosen before in place of the one asked for.
+    selection.current = nullptr;
+    try {
+        selection.current = MachineFromEnvironment(selection);
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return std::nullopt;
 }
 
 Observations& CurrentObservations() { return CurrentMachine()->observations(); }

@@ -40,6 +40,7 @@
 // run; a drive whose image was deleted, replaced or cut short since no longer
 // opens (kept_image.h).
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,10 @@ namespace platform {
 // Throws std::runtime_error with a line number when the file cannot be read.
 void UseDescribedMachine(const std::string& path);
 // Goes back to the machine chosen by the environment (the host when unset).
-void UseMachineFromEnvironment();
+// The programs call it first of all. When VOLMENDER_MACHINE names a file that
+// cannot be read, returns "VOLMENDER_MACHINE: <why>" and no machine is current
+// (CurrentMachine() then throws); nothing otherwise.
+std::optional<std::string> UseMachineFromEnvironment();
 
 // What the current machine was asked to do that leaves no trace on its disks,
 // recorded so that tests can look at it.

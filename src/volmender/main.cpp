@@ -2,9 +2,13 @@
 // layer, then the main window and its message loop.
 
 #include <QApplication>
+#include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "disk/d_api.h"
+#include "platform/machine_selection.h"
 #include "ui/dialog_service.h"
 #include "ui/platform_handlers.h"
 #include "ui/qt_dialog_service.h"
@@ -14,6 +18,12 @@
 
 int main(int argc, char* argv[])
 {
+    // A described machine that cannot be read ends the run before anything
+    // starts: the host's own disks must not stand in for the images meant.
+    if (const std::optional<std::string> error = platform::UseMachineFromEnvironment()) {
+        std::cerr << *error << std::endl;
+        return 2;
+    }
     ui::PrepareWebEngine();
     QApplication application(argc, argv);
     ui::SetDialogs(std::make_unique<ui::QtDialogService>());

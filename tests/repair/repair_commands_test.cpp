@@ -151,7 +151,9 @@ TEST_F(PartitionRoad, VolumeBeginsAtThePartitionsOwnFirstSector)
         EXPECT_EQ(Le32At(Get(start), 32), SparseFat32::Sectors);
         // Not 63 sectors after the table, where the first FAT copy's reserved
         // sectors lie on an aligned disk.
-        if (start == 2048) EXPECT_FALSE(Wrote(63));
+        if (start == 2048) {
+            EXPECT_FALSE(Wrote(63));
+        }
     }
 }
 

@@ -98,7 +98,7 @@ TEST_F(TForm1Repair, MenuListsTheLastPartitionFirstAndRightClicksShowItAgain)
     // A right click reaches a widget as a context-menu event; on the editable
     // drive list it lands on the text field.
     for (QWidget* target : {static_cast<QWidget*>(form.DList->lineEdit()), static_cast<QWidget*>(form.Button2)}) {
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2), target->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(target, &rightClick);
         EXPECT_TRUE(form.DiskPop->isVisible()) << target->metaObject()->className();
         EXPECT_EQ(form.DiskPop->actions(), items);
