@@ -18,6 +18,7 @@
 #include "platform/device_names.h"
 #include "platform/file_transfers.h"
 #include "platform/host_inventory.h"
+#include "platform/length_answer.h"
 #include "platform/system_errors.h"
 
 extern char** environ;
@@ -61,6 +62,7 @@ public:
                          win32::DWORD& returned) override
     {
         returned = 0;
+        if (code == win32::IOCTL_DISK_GET_LENGTH_INFO) return AnswerLength(DiskBytes(), out, outSize, returned);
         if (code != win32::IOCTL_DISK_GET_DRIVE_GEOMETRY) return win32::ERROR_INVALID_FUNCTION;
         if (!out || outSize < sizeof(win32::DISK_GEOMETRY)) return win32::ERROR_INVALID_PARAMETER;
 
