@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct RepairState {
     std::array<std::uint8_t, d_api::SectorSize> SectorBuf{};
     std::vector<std::uint8_t> BlockBuf = std::vector<std::uint8_t>(d_api::BlockSize, 0);
     VolumeLayout Layout;
+    // The selected drive's exact length in sectors, learnt when a repair
+    // starts; no read of the repair goes past it. Unknown before.
+    std::optional<std::uint64_t> DriveSectors;
 
     std::uint8_t Drive() const { return static_cast<std::uint8_t>(SelectedDrive & 0xFF); }
 };
