@@ -101,19 +101,12 @@ private:
         return entry >= FirstCluster && entry < bad && entry < clusters_.count + FirstCluster;
     }
 
-    // Read in the second copy, and in the first where it does not lie in the
-    // first copy's first sector, which may be the damaged one.
+    // Read in the second copy, whose start the FAT search found; the first
+    // copy agrees with it (CopiesAgree).
     bool DirectoryIsAllocated() const
     {
-        const std::uint32_t cluster = DirectoryCluster();
-        const std::uint64_t firstCopy = layout_.ReservedSectors;
-        const std::uint64_t secondCopy = firstCopy + layout_.SectorsPerFat;
-        const auto inSecond = FatEntry(secondCopy, cluster);
-        if (!inSecond || !Allocated(*inSecond)) return false;
-        const std::uint32_t width = fat32_ ? Fat32EntryBytes : Fat16EntryBytes;
-        if (std::uint64_t{cluster} * width < d_api::SectorSize) return true;
-        const auto inFirst = FatEntry(firstCopy, cluster);
-        return inFirst && *inFirst == *inSecond;
+        const auto entry = FatEntry(std::uint64_t{layout_.ReservedSectors} + layout_.SectorsPerFat, DirectoryCluster());
+        return entry && Allocated(*entry);
     }
 
     static std::uint32_t ClusterOf(const SectorBytes& sector, std::size_t entry)
