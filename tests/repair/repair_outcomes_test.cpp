@@ -13,12 +13,15 @@
 #include <vector>
 
 #include "fixtures/disk_image.h"
+#include "fixtures/file_content.h"
+#include "fixtures/mtools.h"
 #include "fixtures/whole_repair.h"
 #include "machine_fixture.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
 #include "repair/repair_commands.h"
 #include "repair/repair_texts.h"
+#include "test_machine.h"
 
 namespace repair {
 namespace {
@@ -80,9 +83,9 @@ void StrayDirectorySectorAt510(const Damaged& d)
     fixtures::WriteSector(d.volume.image, d.volume.startSector + 510, testing::DirectoryStart(3));
 }
 
-class RepairOutcome : public ::testing::TestWithParam<OutcomeCase> {
+class WholeRepair : public ::testing::Test {
 protected:
-    ~RepairOutcome() override { platform::UseMachineFromEnvironment(); }
+    ~WholeRepair() override { platform::UseMachineFromEnvironment(); }
 
     // The volume on its disk, installed as drive 0; returns the menu item
     // that stands for it (0 on a removable drive).
@@ -111,11 +114,19 @@ protected:
             commands.PartitionClick(item);
     }
 
+    // The sectors that changed since `before`.
+    std::vector<std::uint64_t> Changed(const fixtures::SectorDigest& before) const
+    {
+        return fixtures::ChangedSectors(before, fixtures::DigestSectors(volume.image));
+    }
+
     fixtures::TempDir dir;
     fixtures::VolumeLocation volume;
     RepairState state;
     testing::RecordingHost host;
 };
+
+class RepairOutcome : public WholeRepair, public ::testing::WithParamInterface<OutcomeCase> {};
 
 TEST_P(RepairOutcome, EndsSoundOrRefusedWithTheDiskUnchanged)
 {
@@ -130,7 +141,7 @@ TEST_P(RepairOutcome, EndsSoundOrRefusedWithTheDiskUnchanged)
 
     RepairCommands commands(state, host, *c.program);
     Repair(commands, item);
-    const std::vector<std::uint64_t> changed = fixtures::ChangedSectors(before, fixtures::DigestSectors(volume.image));
+    const std::vector<std::uint64_t> changed = Changed(before);
 
     ASSERT_FALSE(host.Messages().empty());
     if (c.refusal) {
@@ -224,6 +235,92 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fat32only_on_a_fat16_volume", Fat32Only, Fat16(40960, 2, 200), Road::Removable, nullptr,
                     texts::NotFat32Refused}),
     CaseName);
+
+}  // namespace
+}  // namespace repair
+
+namespace repair {
+namespace {
+
+// A removable FAT32 volume of 128 MiB filled nearly to its end, on a drive
+// whose geometry (16 cylinders of 255 heads and 63 sectors) falls 5,104
+// sectors short of it. The drive list shows the geometry's size; the repair must give the
+// volume all of its sectors, or the last file loses its last clusters.
+TEST_F(WholeRepair, RemovableVolumeGetsTheDrivesExactLength)
+{
+    const std::string image = dir.File("stick.img");
+    volume = fixtures::MakeFatImage(image, {.type = FatType::Fat32, .sectors = 262144, .sectorsPerCluster = 2,
+                                            .heads = 64, .sectorsPerTrack = 32});
+    fixtures::FilledVolume filled =
+        fixtures::FillVolume(volume, {.depth = 2, .directoriesAfter = 0.03, .keepFillers = true});
+    const fixtures::BootSectorFields original = fixtures::ReadBootSector(volume);
+    // From after the directories to 99 % of the data area.
+    const std::uint64_t dataBytes = std::uint64_t{original.TotalSectors() - original.FirstDataSector()} * 512;
+    const fixtures::WrittenFile last{"LAST.BIN", fixtures::DeterministicContent("LAST.BIN", dataBytes * 96 / 100)};
+    fixtures::WriteHostFile(dir.File("last.bin"), last.content);
+    fixtures::RunMtools("mcopy", volume, {dir.File("last.bin"), "::LAST.BIN"});
+    filled.files.push_back(last);
+    fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
+    fixtures::InstallOneDriveMachine(dir, {0, image, fixtures::kMediaRemovable, fixtures::DriveGeometry{16, 255, 63}});
+    const fixtures::SectorDigest before = fixtures::DigestSectors(image);
+
+    state.SelectedDrive = 0;
+    ASSERT_TRUE(d_api::GetDriveParams(0, state.DriveParams));
+    EXPECT_EQ(state.DriveParams.totalSectors, 16u * 255 * 63);
+    RepairCommands(state, host, VolmenderRoads).RepairButton({});
+
+    EXPECT_EQ(host.Messages().back(), texts::Repaired);
+    EXPECT_EQ(Changed(before), std::vector<std::uint64_t>{0});
+    fixtures::ExpectRebuiltLikeOriginal(volume, original);
+    fixtures::ExpectSoundWithEveryFile(volume, filled.files);
+}
+
+// Sector numbers of 32 bits reach 2 TiB; a larger drive is refused at once.
+TEST_F(WholeRepair, RemovableDrivePastTheLastSectorNumberIsRefused)
+{
+    volume = {dir.File("huge.img"), 0};
+    fixtures::CreateBlankImage(volume.image, 1ull << 32);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable});
+    state.DriveParams.flags = d_api::RemovableFlag;
+    RepairCommands(state, host, VolmenderRoads).RepairButton({});
+    EXPECT_EQ(host.events, std::vector<std::string>{std::string("message: ") + texts::PartitionOutOfReach});
+    EXPECT_EQ(fixtures::DigestSectors(volume.image), fixtures::SectorDigest{});
+}
+
+// Without the drive's length nothing can be shown to lie on it.
+TEST_F(WholeRepair, DriveThatCannotTellItsLengthIsNotRepaired)
+{
+    volume = {dir.File("disk.img"), 0};
+    fixtures::CreateBlankImage(volume.image, 100000);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image}, {fixtures::MachineFault::OpenRefused(0)});
+    state.DriveParams.flags = d_api::RemovableFlag;
+    RepairCommands removable(state, host, VolmenderRoads);
+    removable.RepairButton({});
+    state.DriveParams.flags = 0;
+    RepairCommands(state, host, Fat32OnlyRoads).PartitionClick(1);
+    const std::string unreadable = std::string("information: ") + texts::ReadError;
+    EXPECT_EQ(host.events, (std::vector<std::string>{unreadable, unreadable}));
+}
+
+// Sectors past the drive's end are never asked for: a read there could only
+// fail, and each failure shows its box. The FAT search's 20,001 sectors and
+// the directory search's last Block both reach past the end of this volume.
+TEST_F(WholeRepair, NoReadGoesPastTheDrivesEnd)
+{
+    test_machine::MessageBoxRecorder boxes;
+    volume = fixtures::MakeFatImage(dir.File("stick.img"), {.type = FatType::Fat16, .sectors = 16384,
+                                                            .sectorsPerCluster = 2, .reservedSectors = 198});
+    const fixtures::DamagedVolume damaged =
+        fixtures::FillAndDestroyBootSector(volume, {.depth = 2, .directoriesAfter = 0.97}, fixtures::BootDamage::BootSectorOnly);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable},
+                                     {fixtures::MachineFault::ReadError(0, 16384, 23),
+                                      fixtures::MachineFault::ReadError(0, 20000, 23)});
+    state.DriveParams.flags = d_api::RemovableFlag;
+    RepairCommands(state, host, VolmenderRoads).RepairButton({});
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(host.Messages().back(), texts::Repaired);
+    fixtures::ExpectRebuiltLikeOriginal(volume, damaged.original);
+}
 
 }  // namespace
 }  // namespace repair
