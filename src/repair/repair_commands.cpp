@@ -149,9 +149,10 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
         return;
     }
     if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
-    // A program that writes only the FAT32 boot sector must not put it over a
-    // volume whose FAT says it is FAT16.
-    if (!profile_.decidesFatType && analysis.FatStartSignature() == FatStartKind::Fat16) {
+    // A program that writes only the FAT32 boot sector puts it only over a
+    // volume whose FAT copies start as FAT32 ones: not where one of them says
+    // FAT16 (F8 FF FF FF).
+    if (!profile_.decidesFatType && analysis.FatStartSignature() != FatStartKind::Fat32) {
         EndWith(profile_.typeRefusal);
         return;
     }

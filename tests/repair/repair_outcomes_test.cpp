@@ -78,6 +78,13 @@ void SecondCopyStartChanged(const Damaged& d)
     start[1] = 0xFE;
     fixtures::WriteSector(d.volume.image, sector, start);
 }
+void FirstCopyStartsAsFat16(const Damaged& d)
+{
+    const std::uint64_t sector = d.volume.startSector + d.original.FirstFatSector();
+    fixtures::Sector start = fixtures::ReadSector(d.volume.image, sector);
+    start[3] = 0xFF;  // F8 FF FF 0F becomes F8 FF FF FF
+    fixtures::WriteSector(d.volume.image, sector, start);
+}
 void StrayDirectorySectorAt510(const Damaged& d)
 {
     fixtures::WriteSector(d.volume.image, d.volume.startSector + 510, testing::DirectoryStart(3));
@@ -233,7 +240,9 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fallback_from_a_stray_directory_sector", Volmender, Fat16(16384, 2, 198), Road::Removable,
                     StrayDirectorySectorAt510, texts::FileSystemDamaged, 0.10},
         OutcomeCase{"fat32only_on_a_fat16_volume", Fat32Only, Fat16(40960, 2, 200), Road::Removable, nullptr,
-                    texts::NotFat32Refused}),
+                    texts::NotFat32Refused},
+        OutcomeCase{"fat32only_first_copy_starting_as_fat16", Fat32Only, Fat32(140000, 2), Road::Removable,
+                    FirstCopyStartsAsFat16, texts::NotFat32Refused}),
     CaseName);
 
 }  // namespace
