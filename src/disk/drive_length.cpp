@@ -4,21 +4,13 @@
 // sectors per track), so a volume sized by it would lose its last clusters.
 
 #include "disk/d_api.h"
+#include "disk/device_query.h"
 
 namespace d_api {
 
 bool GetDriveLengthNT(std::uint8_t drive, win32::GET_LENGTH_INFO& length)
 {
-    win32::HANDLE device = win32::CreateFileA(DeviceName(drive).c_str(), 0,
-                                              win32::FILE_SHARE_READ | win32::FILE_SHARE_WRITE, nullptr,
-                                              win32::OPEN_EXISTING, 0, nullptr);
-    if (device == win32::INVALID_HANDLE_VALUE) return false;
-    win32::DWORD returned = 0;
-    const bool delivered = win32::DeviceIoControl(device, win32::IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
-                                                  sizeof length, &returned, nullptr) != win32::FALSE &&
-                           returned == sizeof length && length.Length >= 0;
-    win32::CloseHandle(device);
-    return delivered;
+    return QueryDriveDevice(drive, win32::IOCTL_DISK_GET_LENGTH_INFO, &length, sizeof length) && length.Length >= 0;
 }
 
 // On Windows 9x the sector driver's drive parameters carry the BIOS's own
