@@ -296,19 +296,28 @@ TEST_F(WholeRepair, RemovableDrivePastTheLastSectorNumberIsRefused)
     EXPECT_EQ(fixtures::DigestSectors(volume.image), fixtures::SectorDigest{});
 }
 
-// Without the drive's length nothing can be shown to lie on it.
+// Without the drive's length nothing can be shown to lie on it: on either
+// road the repair ends with the read-error text and writes nothing.
 TEST_F(WholeRepair, DriveThatCannotTellItsLengthIsNotRepaired)
 {
     volume = {dir.File("disk.img"), 0};
     fixtures::CreateBlankImage(volume.image, 100000);
     fixtures::InstallOneDriveMachine(dir, {0, volume.image}, {fixtures::MachineFault::OpenRefused(0)});
-    state.DriveParams.flags = d_api::RemovableFlag;
-    RepairCommands removable(state, host, VolmenderRoads);
-    removable.RepairButton({});
-    state.DriveParams.flags = 0;
-    RepairCommands(state, host, Fat32OnlyRoads).PartitionClick(1);
     const std::string unreadable = std::string("information: ") + texts::ReadError;
-    EXPECT_EQ(host.events, (std::vector<std::string>{unreadable, unreadable}));
+    for (const bool removable : {true, false}) {
+        SCOPED_TRACE(removable);
+        host.events.clear();
+        state.DriveParams.flags = removable ? d_api::RemovableFlag : 0;
+        RepairCommands commands(state, host, VolmenderRoads);
+        if (removable)
+            commands.RepairButton({});
+        else
+            commands.PartitionClick(1);
+        ASSERT_FALSE(host.events.empty());
+        EXPECT_EQ(host.events.back(), unreadable);
+        EXPECT_EQ(host.Messages(), std::vector<std::string>{});
+    }
+    EXPECT_EQ(fixtures::DigestSectors(volume.image), fixtures::SectorDigest{});
 }
 
 // Sectors past the drive's end are never asked for: a read there could only
