@@ -14,9 +14,10 @@ namespace {
 
 using SectorBytes = std::array<std::uint8_t, d_api::SectorSize>;
 
-// Formatters round a FAT up, and the Microsoft rule for FAT32 makes it up to
-// 1/129 larger than its clusters need; a FAT larger than this surplus means the
-// layout put the copies or the data area elsewhere than the formatter did.
+// Formatters round a FAT up, and the sizing rule of the published FAT layout
+// makes a FAT32 FAT up to 1/129 larger than its clusters need; a FAT larger
+// than this surplus means the layout put the copies or the data area elsewhere
+// than the formatter did.
 std::uint64_t LargestFatSurplus(std::uint64_t needed) { return needed / 32 + 8; }
 
 // The copies are compared over their leading sectors, where the entries of the
@@ -93,12 +94,13 @@ private:
         return fat32_ ? platform::Le32(*sector, at) & Fat32EntryMask : platform::Le16(*sector, at);
     }
 
-    // In use: the next cluster of its chain inside the volume, or the chain's end.
+    // In use: the next cluster of its chain inside the volume, or the chain's
+    // end (the values above the bad-cluster mark).
     bool Allocated(std::uint32_t entry) const
     {
         const std::uint32_t bad = fat32_ ? Fat32Bad : Fat16Bad;
-        if (entry > bad) return true;
-        return entry >= FirstCluster && entry < bad && entry < clusters_.count + FirstCluster;
+        if (entry == bad) return false;
+        return entry > bad || (entry >= FirstCluster && entry < clusters_.count + FirstCluster);
     }
 
     // Read in the second copy, whose start the FAT search found; the first
