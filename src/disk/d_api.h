@@ -98,6 +98,13 @@ bool ReadSectorsEx(std::uint8_t drive, std::uint32_t sector, std::uint8_t count,
 
 bool GetDriveGeometryNT(std::uint8_t drive, win32::DISK_GEOMETRY& geometry);
 bool GetDriveParams(std::uint8_t drive, TDriveParams& params);
+// The device's exact length in bytes (Windows NT family); false when the
+// device cannot be opened or does not answer.
+bool GetDriveLengthNT(std::uint8_t drive, win32::GET_LENGTH_INFO& length);
+// The drive's exact number of whole sectors, on either platform road; false
+// when it cannot be learnt, and `sectors` is then left as it was. Unlike the
+// total of GetDriveParams, never the geometry's product.
+bool GetDriveSectorCount(std::uint8_t drive, std::uint64_t& sectors);
 
 void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail);
 

@@ -3,6 +3,7 @@
 // family, the extended drive parameters from the sector driver on Windows 9x.
 
 #include "disk/d_api.h"
+#include "disk/device_query.h"
 #include "disk/sector_driver.h"
 #include "platform/media_types.h"
 
@@ -48,15 +49,7 @@ bool GetDriveParams9x(std::uint8_t drive, TDriveParams& params)
 
 bool GetDriveGeometryNT(std::uint8_t drive, win32::DISK_GEOMETRY& geometry)
 {
-    win32::HANDLE device = win32::CreateFileA(DeviceName(drive).c_str(), 0,
-                                              win32::FILE_SHARE_READ | win32::FILE_SHARE_WRITE, nullptr,
-                                              win32::OPEN_EXISTING, 0, nullptr);
-    if (device == win32::INVALID_HANDLE_VALUE) return false;
-    win32::DWORD returned = 0;
-    bool delivered = win32::DeviceIoControl(device, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry,
-                                            sizeof geometry, &returned, nullptr) != win32::FALSE;
-    win32::CloseHandle(device);
-    return delivered;
+    return QueryDriveDevice(drive, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY, &geometry, sizeof geometry);
 }
 
 bool GetDriveParams(std::uint8_t drive, TDriveParams& params)

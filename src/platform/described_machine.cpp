@@ -5,6 +5,7 @@
 
 #include "platform/described_disk.h"
 #include "platform/device_names.h"
+#include "platform/length_answer.h"
 #include "platform/sector_driver_device.h"
 
 namespace platform {
@@ -34,6 +35,7 @@ public:
                          win32::DWORD& returned) override
     {
         returned = 0;
+        if (code == win32::IOCTL_DISK_GET_LENGTH_INFO) return AnswerLength(disk_.ImageBytes(), out, outSize, returned);
         if (code != win32::IOCTL_DISK_GET_DRIVE_GEOMETRY) return win32::ERROR_INVALID_FUNCTION;
         if (!out || outSize < sizeof(win32::DISK_GEOMETRY)) return win32::ERROR_INVALID_PARAMETER;
         DriveGeometry geometry = disk_.Geometry();

@@ -20,6 +20,7 @@
 #include "platform/file_transfers.h"
 #include "platform/host_disk.h"
 #include "platform/host_inventory.h"
+#include "platform/length_answer.h"
 #include "platform/system_errors.h"
 
 extern char** environ;
@@ -73,6 +74,7 @@ public:
     {
         returned = 0;
         if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
+        if (code == win32::IOCTL_DISK_GET_LENGTH_INFO) return AnswerLength(disk_->Bytes(), out, outSize, returned);
         if (code != win32::IOCTL_DISK_GET_DRIVE_GEOMETRY) return win32::ERROR_INVALID_FUNCTION;
         if (!out || outSize < sizeof(win32::DISK_GEOMETRY)) return win32::ERROR_INVALID_PARAMETER;
 

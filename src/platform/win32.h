@@ -40,6 +40,7 @@ constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
 
 // DeviceIoControl
 constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY = 0x70000;
+constexpr DWORD IOCTL_DISK_GET_LENGTH_INFO = 0x0007405C;
 
 // GetVersionExA
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
@@ -103,6 +104,13 @@ struct DISK_GEOMETRY {
 };
 #pragma pack(pop)
 static_assert(sizeof(DISK_GEOMETRY) == 24);
+
+// The answer of IOCTL_DISK_GET_LENGTH_INFO: the device's exact length in
+// bytes, where the geometry's product may fall short by up to a cylinder.
+struct GET_LENGTH_INFO {
+    std::int64_t Length;
+};
+static_assert(sizeof(GET_LENGTH_INFO) == 8);
 
 HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, void* securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);

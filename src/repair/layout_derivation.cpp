@@ -2,6 +2,7 @@
 // directory were found.
 
 #include "repair/analysis.h"
+#include "repair/layout_facts.h"
 
 namespace repair {
 
@@ -12,12 +13,6 @@ bool LayoutIsUsable(const VolumeLayout& layout)
 }
 
 namespace {
-
-// Root-directory sectors between the second FAT copy and the data area of a
-// FAT16 volume: the 512 entries that the rebuilt FAT16 boot sector declares
-// (and that FAT16 formatters give a hard disk). A volume with another root
-// size cannot be described by that boot sector anyway.
-constexpr std::int64_t Fat16RootSectors = 32;
 
 // Where the data area (cluster 2) begins, counted from the volume start, as the
 // directory found by the search tells it.
@@ -80,7 +75,7 @@ std::uint32_t Analysis::FallbackFatSize(bool directoryFound) const
 
 std::int64_t Analysis::RootSectorsAfterSecondCopy() const
 {
-    return secondCopyKind_ == FatStartKind::Fat16 ? Fat16RootSectors : 0;
+    return secondCopyKind_ == FatStartKind::Fat16 ? std::int64_t{Fat16RootSectors} : 0;
 }
 
 }  // namespace repair

@@ -1,13 +1,15 @@
 #include "repair/repair_commands.h"
 
-#include <limits>
-
 #include "repair/drive_choice.h"
+#include "repair/drive_extent.h"
 #include "repair/fat_type_probe.h"
+#include "repair/layout_evidence.h"
+#include "repair/layout_facts.h"
 #include "repair/partition_volume.h"
 #include "repair/repair_texts.h"
 #include "repair/repair_watch.h"
 #include "repair/sector_backup.h"
+#include "repair/volume_placement.h"
 
 namespace repair {
 
@@ -83,9 +85,17 @@ void RepairCommands::PartitionClick(int tag)
 void RepairCommands::RepairRemovable()
 {
     RunningScope scope(*this);
+    // The device's exact length, not the geometry's whole cylinders, which
+    // would cut off the volume's last clusters.
+    if (!LearnDriveLength(state_, host_)) return;
+    const std::optional<std::uint32_t> sectors = WholeDriveVolumeSectors(*state_.DriveSectors);
+    if (!sectors) {
+        Refuse(texts::PartitionOutOfReach);
+        return;
+    }
     VolumeLayout& layout = state_.Layout;
     layout.VolumeStart = 0;
-    layout.VolumeSectors = static_cast<std::uint32_t>(state_.DriveParams.totalSectors);
+    layout.VolumeSectors = *sectors;
 
     Analysis analysis(state_, host_, *profile_.analysis);
     // A device that still carries a working boot sector needs no new one; what
@@ -108,6 +118,7 @@ void RepairCommands::RepairPartition(int k)
         Refuse(texts::PartitionOutOfReach);
         return;
     }
+    if (!LearnDriveLength(state_, host_)) return;
     state_.Layout.VolumeStart = *start;
     state_.Layout.VolumeSectors = *sectors;
 
@@ -122,6 +133,10 @@ void RepairCommands::RepairPartition(int k)
     if (EndedByStop()) return;
     if (!admitted) {
         Refuse(profile_.typeRefusal);
+        return;
+    }
+    if (!PartitionLiesAfterItsTableAndOnTheDrive(WalkPartitions(state_.Drive()), k, *state_.DriveSectors)) {
+        Refuse(texts::PartitionRefused);
         return;
     }
     BackUpAnalyseAndWrite(analysis);
@@ -149,26 +164,30 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
         return;
     }
     if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
-    // Nothing is written once the repair was stopped.
+    // The layout checks read the disk too; nothing is written once the
+    // repair was stopped, whatever they concluded.
+    const bool mayBeWritten = LayoutMayBeWritten();
     if (EndedByStop()) return;
-    if (!LayoutMayBeWritten()) {
+    // A program that writes only the FAT32 boot sector puts it only over a
+    // volume whose FAT copies start as FAT32 ones: not where one of them says
+    // FAT16 (F8 FF FF FF).
+    if (!profile_.decidesFatType && analysis.FatStartSignature() != FatStartKind::Fat32) {
+        EndWith(profile_.typeRefusal);
+        return;
+    }
+    if (!mayBeWritten) {
         EndWith(texts::FileSystemDamaged);
         return;
     }
     EndWith(WriteBootSector() ? texts::Repaired : texts::WriteFailed);
 }
 
-// All four values that the boot sector receives must be known (non-zero) and
-// fit their fields: a cluster size or reserved count cut to its low bits, or a
-// FAT16 FAT size beyond its 16-bit field, would describe another layout than
-// the one found, and the volume's files would be read from the wrong sectors.
+// The boot sector must describe a possible FAT volume, and the disk must
+// confirm the layout where the analysis had no direct evidence for it.
 bool RepairCommands::LayoutMayBeWritten() const
 {
-    const VolumeLayout& layout = state_.Layout;
-    if (!LayoutIsUsable(layout)) return false;
-    if (layout.SectorsPerCluster > std::numeric_limits<std::uint8_t>::max()) return false;
-    if (layout.ReservedSectors > std::numeric_limits<std::uint16_t>::max()) return false;
-    return WritesFat32Image() || layout.SectorsPerFat <= std::numeric_limits<std::uint16_t>::max();
+    return MeetsFatVolumeFacts(state_.Layout, WritesFat32Image()) &&
+           LayoutConfirmedByDisk(state_, WritesFat32Image());
 }
 
 bool RepairCommands::WritesFat32Image() const

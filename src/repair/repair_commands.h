@@ -1,12 +1,15 @@
 #pragma once
 // The two commands with which the user starts a repair, shared by both
 // programs: the repair button (a removable drive is repaired as one volume
-// from sector 0; a fixed drive gets the partition menu) and the click on an
-// item of that menu (one partition is repaired). A repair refuses a volume
-// that still has an intact boot sector or, on the partition road, a type the
-// program cannot repair; otherwise it offers the backup, analyses the volume,
-// decides the FAT type, tests the layout, writes the boot sector and tells the
-// user the outcome. The window reaches the user through RepairHost.
+// from sector 0, over the drive's exact length; a fixed drive gets the
+// partition menu) and the click on an item of that menu (one partition is
+// repaired). A repair refuses a volume that still has an intact boot sector
+// or, on the partition road, a type the program cannot repair or a place the
+// disk contradicts (over its own table, past the drive's end); otherwise it
+// offers the backup, analyses the volume, decides the FAT type, tests the
+// layout against the facts of a FAT volume and the disk's evidence, writes
+// the boot sector and tells the user the outcome. The window reaches the user
+// through RepairHost.
 
 #include <cstdint>
 #include <optional>

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ struct RepairState {
     VolumeLayout Layout;
     // Unreadable sectors and a reason to stop, while a repair runs.
     RepairRun Run;
+    // The selected drive's exact length in sectors, learnt when a repair
+    // starts; no read of the repair goes past it. Unknown before.
+    std::optional<std::uint64_t> DriveSectors;
 
     std::uint8_t Drive() const { return static_cast<std::uint8_t>(SelectedDrive & 0xFF); }
 };

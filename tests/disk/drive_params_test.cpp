@@ -147,3 +147,33 @@ TEST_F(DriveParams, TheDriversSectorReadCarriesDriveSectorAndCount)
 }
 
 }  // namespace
+
+// The exact length that a removable volume is sized by: the device's own,
+// also where the geometry's whole cylinders fall short of it.
+TEST_F(DriveParams, TheSectorCountIsTheDevicesExactLengthNotTheGeometrysProduct)
+{
+    machine.MakeImage("odd.img", 64 * d_api::SectorSize + 100);
+    machine.Line("drive 0 disk.img geometry=1/2/30").Line("drive 1 odd.img geometry=1/2/30");
+    Start();
+    std::uint64_t sectors = 7;
+    ASSERT_TRUE(d_api::GetDriveSectorCount(0, sectors));
+    EXPECT_EQ(sectors, 64u) << "the geometry's product is 60";
+    ASSERT_TRUE(d_api::GetDriveSectorCount(1, sectors));
+    EXPECT_EQ(sectors, 64u) << "a part sector is no sector";
+
+    sectors = 7;
+    EXPECT_FALSE(d_api::GetDriveSectorCount(2, sectors));
+    EXPECT_EQ(sectors, 7u);
+}
+
+TEST_F(DriveParams, Windows9xTakesTheSectorCountFromTheDriversParameters)
+{
+    machine.Line("platform 9x").Line("driver int13ext").Line("drive 128 disk.img geometry=1/2/30");
+    Start();
+    std::uint64_t sectors = 7;
+    ASSERT_TRUE(d_api::GetDriveSectorCount(128, sectors));
+    EXPECT_EQ(sectors, 64u);
+    sectors = 7;
+    EXPECT_FALSE(d_api::GetDriveSectorCount(1, sectors));
+    EXPECT_EQ(sectors, 7u);
+}

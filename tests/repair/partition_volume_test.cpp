@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "repair/partition_volume.h"
+#include "repair/volume_placement.h"
 
 namespace repair {
 namespace {
@@ -50,6 +51,20 @@ TEST(PartitionVolume, PartitionBeyondTheLastSectorNumberHasNoVolume)
     EXPECT_EQ(PartitionVolumeStart(endsAtTheLast, 1), 0xFFFF'F000u);
     const auto startsBeyond = OnePartition(0xFFFF'FFFF, 63, 100, 2);
     EXPECT_FALSE(PartitionVolumeStart(startsBeyond, 2).has_value());
+}
+
+// A volume lies after the table that describes it and ends on its drive.
+TEST(PartitionPlacement, AfterItsTableAndOnTheDrive)
+{
+    constexpr std::uint64_t drive = 100000;
+    EXPECT_TRUE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 63, 99937), 1, drive)) << "to the last sector";
+    EXPECT_TRUE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(5000, 63, 1000, 2), 2, drive));
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 63, 99938), 1, drive)) << "one past";
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 0, 51200), 1, drive)) << "over the MBR";
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(5000, 0, 1000, 2), 2, drive))
+        << "over its extended table";
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 63, 0), 1, drive)) << "empty";
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 200000, 10), 1, drive)) << "past the end";
 }
 
 }  // namespace

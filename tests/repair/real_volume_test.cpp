@@ -21,6 +21,8 @@
 #include "recording_host.h"
 #include "repair/analysis.h"
 #include "repair/boot_sector_images.h"
+#include "repair/layout_evidence.h"
+#include "repair/layout_facts.h"
 
 namespace repair {
 namespace {
@@ -114,6 +116,9 @@ TEST_P(RealVolumeRepair, DerivesTheOriginalLayoutAndTheRepairedVolumeIsSound)
     EXPECT_EQ(layout.ReservedSectors, original.reservedSectors);
     EXPECT_EQ(layout.SectorsPerFat, original.SectorsPerFat());
     ASSERT_TRUE(LayoutIsUsable(layout));
+    // The checks before every write hold on every volume repaired here.
+    EXPECT_TRUE(MeetsFatVolumeFacts(layout, original.IsFat32()));
+    EXPECT_TRUE(LayoutConfirmedByDisk(state, original.IsFat32()));
 
     BootSectorWriter writer(state);
     bool written = false;

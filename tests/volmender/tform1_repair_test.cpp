@@ -247,14 +247,8 @@ protected:
             UseDisk(image, fixtures::kMediaFixed);
             return {volume, 1};
         }
-        const std::uint64_t first = 30720;
-        const auto placed = fixtures::CreatePartitionedDisk(
-            image, {.diskSectors = c.partitionStart + first + 63 + c.sectors + 2048,
-                    .primaries = {{c.partitionStart, first, fixtures::kTypeNtfs},
-                                  {c.partitionStart + first, 63 + c.sectors, fixtures::kTypeExtended}},
-                    .logicals = {{c.sectors, type}}});
-        const fixtures::VolumeLocation volume{image, placed.back().start};
-        fixtures::MakeFatVolume(volume, options);
+        const fixtures::VolumeLocation volume =
+            fixtures::MakeVolumeInLogicalDrive(image, options, c.partitionStart, type);
         UseDisk(image, fixtures::kMediaFixed);
         return {volume, 2};
     }

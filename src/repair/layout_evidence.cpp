@@ -1,0 +1,151 @@
+#include "repair/layout_evidence.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "platform/little_endian.h"
+#include "repair/drive_extent.h"
+#include "repair/layout_facts.h"
+
+namespace repair {
+
+namespace {
+
+using SectorBytes = std::array<std::uint8_t, d_api::SectorSize>;
+
+// Formatters round a FAT up, and the sizing rule of the published FAT layout
+// makes a FAT32 FAT up to 1/129 larger than its clusters need; a FAT larger
+// than this surplus means the layout put the copies or the data area elsewhere
+// than the formatter did.
+std::uint64_t LargestFatSurplus(std::uint64_t needed) { return needed / 32 + 8; }
+
+// The copies are compared over their leading sectors, where the entries of the
+// files written first lie; enough to tell a FAT from what is not one, and
+// bounded on volumes whose FAT runs to many megabytes.
+constexpr std::uint32_t ComparedFatSectors = 2048;
+
+constexpr std::uint32_t Fat16EntryBytes = 2;
+constexpr std::uint32_t Fat32EntryBytes = 4;
+constexpr std::uint32_t Fat32EntryMask = 0x0FFFFFFF;
+constexpr std::uint32_t FirstCluster = 2;
+constexpr std::uint32_t Fat16Bad = 0xFFF7;
+constexpr std::uint32_t Fat32Bad = 0x0FFFFFF7;
+
+// Where the "." entry names its own cluster and ".." its parent's (0: the root).
+constexpr std::size_t DotDotEntry = 32;
+constexpr std::size_t ClusterHighWord = 20;
+constexpr std::size_t ClusterLowWord = 26;
+constexpr std::size_t NameBytes = 11;
+constexpr std::array<std::uint8_t, NameBytes> DotName{'.', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+
+class FallbackEvidence {
+public:
+    FallbackEvidence(const RepairState& state, bool fat32, const DeclaredClusters& clusters)
+        : state_(state), layout_(state.Layout), fat32_(fat32), clusters_(clusters)
+    {
+    }
+
+    bool Confirmed() const
+    {
+        return FatSizeFitsTheClusters() && CopiesAgree() && DirectoryIsAllocated() && ParentIsADirectory();
+    }
+
+private:
+    std::optional<SectorBytes> Read(std::uint64_t volumeOffset) const
+    {
+        SectorBytes bytes{};
+        if (!ReadSectorInsideDrive(state_, std::uint64_t{layout_.VolumeStart} + volumeOffset, bytes))
+            return std::nullopt;
+        return bytes;
+    }
+
+    bool FatSizeFitsTheClusters() const
+    {
+        const std::uint64_t needed = FatSectorsNeeded(clusters_.count, fat32_);
+        return layout_.SectorsPerFat <= needed + LargestFatSurplus(needed);
+    }
+
+    // Their first sectors are left out: the fallback runs because the first
+    // copy's first sector is not what it should be.
+    bool CopiesAgree() const
+    {
+        const std::uint32_t compared = std::min(layout_.SectorsPerFat, ComparedFatSectors);
+        for (std::uint32_t s = 1; s < compared; ++s) {
+            const auto first = Read(std::uint64_t{layout_.ReservedSectors} + s);
+            const auto second = Read(std::uint64_t{layout_.ReservedSectors} + layout_.SectorsPerFat + s);
+            if (!first || !second || *first != *second) return false;
+        }
+        return true;
+    }
+
+    std::uint32_t DirectoryCluster() const
+    {
+        return static_cast<std::uint32_t>(layout_.DirClusterOffset) / layout_.SectorsPerCluster + FirstCluster;
+    }
+
+    std::optional<std::uint32_t> FatEntry(std::uint64_t copyStart, std::uint32_t cluster) const
+    {
+        const std::uint32_t width = fat32_ ? Fat32EntryBytes : Fat16EntryBytes;
+        const std::uint64_t byte = std::uint64_t{cluster} * width;
+        const auto sector = Read(copyStart + byte / d_api::SectorSize);
+        if (!sector) return std::nullopt;
+        const std::size_t at = byte % d_api::SectorSize;
+        return fat32_ ? platform::Le32(*sector, at) & Fat32EntryMask : platform::Le16(*sector, at);
+    }
+
+    // In use: the next cluster of its chain inside the volume, or the chain's
+    // end (the values above the bad-cluster mark).
+    bool Allocated(std::uint32_t entry) const
+    {
+        const std::uint32_t bad = fat32_ ? Fat32Bad : Fat16Bad;
+        if (entry == bad) return false;
+        return entry > bad || (entry >= FirstCluster && entry < clusters_.count + FirstCluster);
+    }
+
+    // Read in the second copy, whose start the FAT search found; the first
+    // copy agrees with it (CopiesAgree).
+    bool DirectoryIsAllocated() const
+    {
+        const auto entry = FatEntry(std::uint64_t{layout_.ReservedSectors} + layout_.SectorsPerFat, DirectoryCluster());
+        return entry && Allocated(*entry);
+    }
+
+    static std::uint32_t ClusterOf(const SectorBytes& sector, std::size_t entry)
+    {
+        return (std::uint32_t{platform::Le16(sector, entry + ClusterHighWord)} << 16) |
+               platform::Le16(sector, entry + ClusterLowWord);
+    }
+
+    // ".." names the root (0) or a directory whose own "." names its cluster.
+    bool ParentIsADirectory() const
+    {
+        const auto directory = Read(std::uint64_t{layout_.DirSector} - layout_.VolumeStart);
+        if (!directory) return false;
+        const std::uint32_t parent = ClusterOf(*directory, DotDotEntry);
+        if (parent == 0) return true;
+        if (parent < FirstCluster || parent >= clusters_.count + FirstCluster) return false;
+        const auto parentStart =
+            Read(clusters_.dataStart + std::uint64_t{parent - FirstCluster} * layout_.SectorsPerCluster);
+        return parentStart && std::equal(DotName.begin(), DotName.end(), parentStart->begin()) &&
+               ClusterOf(*parentStart, 0) == parent;
+    }
+
+    const RepairState& state_;
+    const VolumeLayout& layout_;
+    bool fat32_;
+    DeclaredClusters clusters_;
+};
+
+}  // namespace
+
+bool LayoutConfirmedByDisk(const RepairState& state, bool fat32)
+{
+    const VolumeLayout& layout = state.Layout;
+    if (layout.Fat1Offset != 0) return true;
+    const std::optional<DeclaredClusters> clusters = DeclaredClustersOf(layout, fat32);
+    if (!clusters || layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return false;
+    return FallbackEvidence(state, fat32, *clusters).Confirmed();
+}
+
+}  // namespace repair
