@@ -18,11 +18,11 @@ namespace {
 // 204,800 sectors with 2 KiB clusters (FAT16).
 VolumeLayout Fat32Layout()
 {
-    return {.VolumeSectors = 560000, .SectorsPerCluster = 8, .ReservedSectors = 32, .SectorsPerFat = 546};
+    return {.VolumeSectors = 560000, .SectorsPerCluster = 8, .ReservedSectors = 32, .SectorsPerFat = 546, .FatType = "FAT32"};
 }
 VolumeLayout Fat16Layout()
 {
-    return {.VolumeSectors = 204800, .SectorsPerCluster = 4, .ReservedSectors = 4, .SectorsPerFat = 200};
+    return {.VolumeSectors = 204800, .SectorsPerCluster = 4, .ReservedSectors = 4, .SectorsPerFat = 200, .FatType = "FAT16"};
 }
 
 struct FactsCase {
