@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 
 #include "disk/d_api.h"
+#include "fixtures/command.h"
+#include "fixtures/required_tool.h"
 #include "test_machine.h"
 
 namespace {
@@ -207,19 +207,13 @@ TEST(PartitionWalkOnRealTables, FollowsSfdisksMasterBootRecordIntoTheExtendedPar
 {
     test_machine::TestMachine machine;
     std::string image = machine.MakeImage("sfdisk.img", 64ull << 20);
-    std::string script = machine.Folder() + "/layout.sfdisk";
-    {
-        std::FILE* file = std::fopen(script.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs("label: dos\n"
-                   "start=63, size=40000, type=c\n"
-                   "start=40063, size=60000, type=5\n"
-                   "start=40126, size=20000, type=b\n",
-                   file);
-        std::fclose(file);
-    }
-    std::string command = "sfdisk --no-reread --no-tell-kernel --quiet '" + image + "' < '" + script + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    fixtures::RequireTool("sfdisk");
+    fixtures::RunCommandOrThrow({"sfdisk", "--no-reread", "--no-tell-kernel", "--quiet", image},
+                                {"label: dos\n"
+                                 "start=63, size=40000, type=c\n"
+                                 "start=40063, size=60000, type=5\n"
+                                 "start=40126, size=20000, type=b\n",
+                                 {}});
 
     machine.Line("drive 0 sfdisk.img").Install();
     d_api::DApiInit(d_api::DApiFlavour::Volmender, nullptr);
