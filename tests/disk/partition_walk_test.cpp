@@ -7,7 +7,7 @@
 #include "disk/d_api.h"
 #include "fixtures/command.h"
 #include "fixtures/required_tool.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void WriteTable(const std::string& image, std::uint64_t sector, const std::array
         table[510] = 0x55;
         table[511] = 0xAA;
     }
-    test_machine::WriteBytes(image, sector * SectorSize, table);
+    fixtures::WriteBytes(image, sector * SectorSize, table);
 }
 
 class PartitionWalk : public ::testing::Test {
@@ -55,8 +55,8 @@ protected:
         return detail;
     }
 
-    test_machine::TestMachine machine;
-    test_machine::MessageBoxRecorder boxes;
+    fixtures::TestMachine machine;
+    fixtures::MessageBoxRecorder boxes;
     std::string image;
 };
 
@@ -205,7 +205,7 @@ TEST_F(PartitionWalk, Windows9xReadsTheTablesThroughTheDriver)
 // partition whose first logical drive lies 63 sectors after its table.
 TEST(PartitionWalkOnRealTables, FollowsSfdisksMasterBootRecordIntoTheExtendedPartition)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     std::string image = machine.MakeImage("sfdisk.img", 64ull << 20);
     fixtures::RequireTool("sfdisk");
     fixtures::RunCommandOrThrow({"sfdisk", "--no-reread", "--no-tell-kernel", "--quiet", image},

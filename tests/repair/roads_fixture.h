@@ -49,13 +49,7 @@ protected:
     {
         image = dir.File("disk.img");
         if (!std::filesystem::exists(image)) fixtures::CreateBlankImage(image, m.sectors);
-        fixtures::DescribedMachine machine;
-        machine.drives.push_back({0, image, m.media, m.geometry});
-        machine.letters = m.letters;
-        machine.faults = m.faults;
-        const std::string path = dir.File("machine.txt");
-        fixtures::WriteMachineFile(path, machine);
-        platform::UseDescribedMachine(path);
+        fixtures::InstallOneDriveMachine(dir, {0, image, m.media, m.geometry}, m.faults, m.letters);
     }
 
     // A removable device of exactly `sectors` sectors (100 cylinders).

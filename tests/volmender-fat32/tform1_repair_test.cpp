@@ -95,7 +95,7 @@ protected:
     // The window on screen with line 0 of the drive list chosen.
     TForm1& StartWithDriveChosen()
     {
-        harness = std::make_unique<WindowHarness>();
+        harness = std::make_unique<Fat32Harness>();
         harness->ShowAndActivate();
         TForm1& form = *harness->form;
         form.DList->setCurrentIndex(0);
@@ -126,7 +126,7 @@ protected:
     int media = fixtures::kMediaFixed;
     std::vector<fixtures::WrittenFile> files;
     fixtures::BootSectorFields original;
-    std::unique_ptr<WindowHarness> harness;
+    std::unique_ptr<Fat32Harness> harness;
     std::unique_ptr<ShowCounter> busyPanel;
 };
 
