@@ -8,7 +8,6 @@
 
 #include <QEvent>
 #include <QMenu>
-#include <QTimer>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -21,6 +20,7 @@
 #include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
+#include "running_repair_locks.h"
 
 namespace {
 
@@ -313,25 +313,13 @@ TEST_F(Fat32WindowRepair, RunningRepairLocksItsControlsAndStartsNoSecond)
     QAction* item = form.PartItems[1];
     ASSERT_NE(item, nullptr);
 
-    struct Seen {
-        bool listEnabled = true, buttonEnabled = true, itemEnabled = true, panelShown = false;
-    } seen;
-    int dialogsOfSecondStarts = -1;
-    // Runs at the first message dispatch, inside the analysis.
-    QTimer::singleShot(0, &form, [&] {
-        seen = {form.DList->isEnabled(), form.Button2->isEnabled(), item->isEnabled(), !form.Panel1->isHidden()};
-        const std::size_t shownBefore = Dialogs().Shown().size();
-        form.Button2Click();
-        form.PartitionClick(item);
-        dialogsOfSecondStarts = static_cast<int>(Dialogs().Shown().size() - shownBefore);
-    });
-    item->trigger();
+    const ui_testing::RunningRepairSeen seen = ui_testing::RepairWatchingTheLocks(form, item, Dialogs());
 
     EXPECT_FALSE(seen.listEnabled);
     EXPECT_FALSE(seen.buttonEnabled);
     EXPECT_FALSE(seen.itemEnabled);
     EXPECT_TRUE(seen.panelShown);
-    EXPECT_EQ(dialogsOfSecondStarts, 0);
+    EXPECT_EQ(seen.dialogsOfSecondStarts, 0);
     EXPECT_EQ(Messages(), std::vector<QString>{Text(repair::texts::FileSystemDamaged)});
     EXPECT_TRUE(Disk() == before);
     EXPECT_TRUE(form.DList->isEnabled());

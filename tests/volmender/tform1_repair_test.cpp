@@ -12,7 +12,6 @@
 #include <QWindow>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 #include <optional>
 #include <ostream>
 
@@ -24,6 +23,7 @@
 #include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
+#include "running_repair_locks.h"
 
 namespace {
 
@@ -156,26 +156,14 @@ TEST_F(TForm1Repair, RunningRepairLocksItsControlsAtOnceAndStartsNoSecond)
     QAction* item = form.PartItems[1];
     ASSERT_NE(item, nullptr);
 
-    struct Seen {
-        bool listEnabled = true, buttonEnabled = true, itemEnabled = true, panelShown = false;
-    } seen;
-    int secondStarts = -1;
-    // Runs at the first message dispatch, inside the analysis.
-    QTimer::singleShot(0, &form, [&] {
-        seen = {form.DList->isEnabled(), form.Button2->isEnabled(), item->isEnabled(), !form.Panel1->isHidden()};
-        const std::size_t shownBefore = Dialogs().Shown().size();
-        form.Button2Click();
-        form.PartitionClick(item);
-        secondStarts = static_cast<int>(Dialogs().Shown().size() - shownBefore);
-    });
     Dialogs().Forget();
-    item->trigger();
+    const ui_testing::RunningRepairSeen seen = ui_testing::RepairWatchingTheLocks(form, item, Dialogs());
 
     EXPECT_FALSE(seen.listEnabled);
     EXPECT_FALSE(seen.buttonEnabled);
     EXPECT_FALSE(seen.itemEnabled);
     EXPECT_TRUE(seen.panelShown);
-    EXPECT_EQ(secondStarts, 0);
+    EXPECT_EQ(seen.dialogsOfSecondStarts, 0);
     EXPECT_EQ(Dialogs().Texts(ui::DialogKind::SaveFile).size(), 1u);
     EXPECT_TRUE(form.DList->isEnabled());
     EXPECT_TRUE(form.Button2->isEnabled());
