@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "disk/d_api.h"
 #include "fixtures/command.h"
 #include "fixtures/partitioning.h"
