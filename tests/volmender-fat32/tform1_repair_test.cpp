@@ -20,7 +20,7 @@
 #include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
-#include "running_repair_locks.h"
+#include "repair_through_window.h"
 
 namespace {
 
@@ -31,12 +31,7 @@ constexpr std::uint64_t PartitionStart = 2048;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
-QStringList Captions(const QMenu* menu)
-{
-    QStringList captions;
-    for (const QAction* item : menu->actions()) captions << item->text();
-    return captions;
-}
+using ui_testing::Captions;
 
 // Counts how often a widget is shown: the busy panel appears only once an
 // analysis has begun.

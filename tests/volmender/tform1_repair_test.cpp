@@ -23,18 +23,13 @@
 #include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
-#include "running_repair_locks.h"
+#include "repair_through_window.h"
 
 namespace {
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
-QStringList Captions(const QMenu* menu)
-{
-    QStringList captions;
-    for (const QAction* item : menu->actions()) captions << item->text();
-    return captions;
-}
+using ui_testing::Captions;
 
 class TForm1Repair : public ::testing::Test {
 protected:

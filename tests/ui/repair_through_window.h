@@ -1,14 +1,24 @@
 #pragma once
-// How either program's window looks while a repair runs: seen from inside the
-// repair, at its first message dispatch, with a second start tried there.
+// What the repair tests of either program's window look at: the partition
+// menu's captions, and the window while a repair runs, seen from inside the
+// repair at its first message dispatch, with a second start tried there.
 
 #include <QAction>
+#include <QMenu>
+#include <QStringList>
 #include <QTimer>
 #include <cstddef>
 
 #include "ui/scripted_dialog_service.h"
 
 namespace ui_testing {
+
+inline QStringList Captions(const QMenu* menu)
+{
+    QStringList captions;
+    for (const QAction* item : menu->actions()) captions << item->text();
+    return captions;
+}
 
 struct RunningRepairSeen {
     bool listEnabled = true;
