@@ -2,10 +2,7 @@
 // What a test of either program's main window needs: a described machine on
 // which the disk layer starts as that program starts it, scripted dialogs and
 // the platform handlers installed before the window is built, and the window.
-//
-//   class MyTest : public ui_testing::WindowTest<MyHarness> { ... };
-//   machine.AddDrive(0, 2048000, "media=11 geometry=1000/64/32");
-//   TForm1& form = Start();          // disk start-up, window built, shown and active
+// Each program's harness (form_harness.h, fat32_harness.h) only builds its form.
 
 #include <gtest/gtest.h>
 
@@ -29,8 +26,6 @@ class ProgramMachine : public fixtures::TestMachine {
 public:
     explicit ProgramMachine(d_api::DApiFlavour flavour) : flavour_(flavour) {}
     ~ProgramMachine();
-    ProgramMachine(const ProgramMachine&) = delete;
-    ProgramMachine& operator=(const ProgramMachine&) = delete;
 
     // Install, then the disk layer's start-up as the program runs it; returns
     // whether the program may go on.
