@@ -3,6 +3,8 @@
 // menu's captions, and the window while a repair runs, seen from inside the
 // repair at its first message dispatch, with a second start tried there.
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QMenu>
 #include <QStringList>
@@ -47,6 +49,17 @@ RunningRepairSeen RepairWatchingTheLocks(Form& form, QAction* item, const ui::Sc
     });
     item->trigger();
     return seen;
+}
+
+// While it ran, the drive list, the repair button and the item were locked,
+// the busy panel was shown, and starting the repair again showed nothing.
+inline void ExpectLockedWhileRunning(const RunningRepairSeen& seen)
+{
+    EXPECT_FALSE(seen.listEnabled);
+    EXPECT_FALSE(seen.buttonEnabled);
+    EXPECT_FALSE(seen.itemEnabled);
+    EXPECT_TRUE(seen.panelShown);
+    EXPECT_EQ(seen.dialogsOfSecondStarts, 0);
 }
 
 }  // namespace ui_testing

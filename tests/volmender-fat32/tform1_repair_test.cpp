@@ -308,13 +308,7 @@ TEST_F(Fat32WindowRepair, RunningRepairLocksItsControlsAndStartsNoSecond)
     QAction* item = form.PartItems[1];
     ASSERT_NE(item, nullptr);
 
-    const ui_testing::RunningRepairSeen seen = ui_testing::RepairWatchingTheLocks(form, item, Dialogs());
-
-    EXPECT_FALSE(seen.listEnabled);
-    EXPECT_FALSE(seen.buttonEnabled);
-    EXPECT_FALSE(seen.itemEnabled);
-    EXPECT_TRUE(seen.panelShown);
-    EXPECT_EQ(seen.dialogsOfSecondStarts, 0);
+    ui_testing::ExpectLockedWhileRunning(ui_testing::RepairWatchingTheLocks(form, item, Dialogs()));
     EXPECT_EQ(Messages(), std::vector<QString>{Text(repair::texts::FileSystemDamaged)});
     EXPECT_TRUE(Disk() == before);
     EXPECT_TRUE(form.DList->isEnabled());

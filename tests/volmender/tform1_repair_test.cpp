@@ -152,13 +152,7 @@ TEST_F(TForm1Repair, RunningRepairLocksItsControlsAtOnceAndStartsNoSecond)
     ASSERT_NE(item, nullptr);
 
     Dialogs().Forget();
-    const ui_testing::RunningRepairSeen seen = ui_testing::RepairWatchingTheLocks(form, item, Dialogs());
-
-    EXPECT_FALSE(seen.listEnabled);
-    EXPECT_FALSE(seen.buttonEnabled);
-    EXPECT_FALSE(seen.itemEnabled);
-    EXPECT_TRUE(seen.panelShown);
-    EXPECT_EQ(seen.dialogsOfSecondStarts, 0);
+    ui_testing::ExpectLockedWhileRunning(ui_testing::RepairWatchingTheLocks(form, item, Dialogs()));
     EXPECT_EQ(Dialogs().Texts(ui::DialogKind::SaveFile).size(), 1u);
     EXPECT_TRUE(form.DList->isEnabled());
     EXPECT_TRUE(form.Button2->isEnabled());
