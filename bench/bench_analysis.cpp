@@ -22,12 +22,11 @@
 #include <vector>
 
 #include "fixtures/boot_sector_damage.h"
-#include "fixtures/described_machine.h"
 #include "fixtures/disk_image.h"
 #include "fixtures/fat_volume.h"
 #include "fixtures/temp_dir.h"
+#include "fixtures/test_machine.h"
 #include "fixtures/volume_filler.h"
-#include "platform/machine_selection.h"
 #include "quiet_host.h"
 #include "repair/analysis.h"
 
@@ -95,10 +94,7 @@ int main(int argc, char** argv)
     fixtures::TempDir dir;
     if (image.empty()) image = MakeDamagedImage(dir, directoriesAfter);
 
-    fixtures::DescribedMachine machine;
-    machine.drives.push_back({0, image});
-    fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
-    platform::UseDescribedMachine(dir.File("machine.txt"));
+    fixtures::InstallOneDriveMachine(dir, {0, image});
 
     repair::RepairState state;
     state.Layout.VolumeStart = 0;

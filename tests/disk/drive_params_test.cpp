@@ -6,7 +6,7 @@
 
 #include "disk/d_api.h"
 #include "platform/machine_selection.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ protected:
         d_api::VxdHandle = win32::INVALID_HANDLE_VALUE;
     }
 
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
 };
 
 TEST_F(DriveParams, TheTotalIsTheGeometrysProductIn32Bits)
@@ -127,9 +127,9 @@ TEST_F(DriveParams, Windows9xWithoutTheDriverHasNoDrives)
 
 TEST_F(DriveParams, TheDriversSectorReadCarriesDriveSectorAndCount)
 {
-    test_machine::MessageBoxRecorder boxes;
+    fixtures::MessageBoxRecorder boxes;
     std::string image = machine.Folder() + "/disk.img";
-    test_machine::WriteBytes(image, 63 * d_api::SectorSize, std::vector<std::uint8_t>(d_api::SectorSize, 0x3F));
+    fixtures::WriteBytes(image, 63 * d_api::SectorSize, std::vector<std::uint8_t>(d_api::SectorSize, 0x3F));
     machine.Line("platform 9x").Line("driver int13ext").Line("drive 128 disk.img").Line("fault read 128 5 23");
     Start();
 

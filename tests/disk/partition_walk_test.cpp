@@ -2,45 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-
 #include "disk/d_api.h"
-#include "test_machine.h"
+#include "fixtures/command.h"
+#include "fixtures/partitioning.h"
+#include "fixtures/required_tool.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
 using d_api::SectorSize;
 using d_api::TDiskDetail;
 
-struct Entry {
-    std::uint8_t type = 0;
-    std::uint32_t start = 0;
-    std::uint32_t length = 0;
-};
-
-void PutLittle32(std::vector<std::uint8_t>& sector, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) sector[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void WriteTable(const std::string& image, std::uint64_t sector, const std::array<Entry, 4>& entries,
-                bool signature = true)
-{
-    std::vector<std::uint8_t> table(SectorSize);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::size_t at = 0x1BE + 16 * i;
-        table[at + 4] = entries[i].type;
-        PutLittle32(table, at + 8, entries[i].start);
-        PutLittle32(table, at + 12, entries[i].length);
-    }
-    if (signature) {
-        table[510] = 0x55;
-        table[511] = 0xAA;
-    }
-    test_machine::WriteBytes(image, sector * SectorSize, table);
-}
+using Entry = fixtures::TableEntry;
+using fixtures::WritePartitionTable;
 
 class PartitionWalk : public ::testing::Test {
 protected:
@@ -55,14 +29,14 @@ protected:
         return detail;
     }
 
-    test_machine::TestMachine machine;
-    test_machine::MessageBoxRecorder boxes;
+    fixtures::TestMachine machine;
+    fixtures::MessageBoxRecorder boxes;
     std::string image;
 };
 
 TEST_F(PartitionWalk, OnePartitionInTheMasterBootRecord)
 {
-    WriteTable(image, 0, {Entry{0x0C, 63, 1'000'000}});
+    WritePartitionTable(image, 0, {Entry{0x0C, 63, 1'000'000}});
     machine.Line("drive 0 disk.img");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 1);
@@ -75,8 +49,8 @@ TEST_F(PartitionWalk, OnePartitionInTheMasterBootRecord)
 
 TEST_F(PartitionWalk, TheNextTableFollowsTheEndOfTheFirstEntrysPartition)
 {
-    WriteTable(image, 0, {Entry{0x07, 63, 20'000'000}, Entry{0x0F, 20'000'063, 10'000'063}});
-    WriteTable(image, 20'000'063, {Entry{0x0B, 63, 10'000'000}});
+    WritePartitionTable(image, 0, {Entry{0x07, 63, 20'000'000}, Entry{0x0F, 20'000'063, 10'000'063}});
+    WritePartitionTable(image, 20'000'063, {Entry{0x0B, 63, 10'000'000}});
     machine.Line("drive 0 disk.img");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 2);
@@ -90,8 +64,8 @@ TEST_F(PartitionWalk, TheNextTableFollowsTheEndOfTheFirstEntrysPartition)
 
 TEST_F(PartitionWalk, ATableWithoutTheSignatureEndsTheWalkAndStillCounts)
 {
-    WriteTable(image, 0, {Entry{0x06, 63, 1000}, Entry{0x05, 1063, 5000}});
-    WriteTable(image, 1063, {Entry{0x0E, 63, 2000}, Entry{0x05, 2063, 1000}}, false);
+    WritePartitionTable(image, 0, {Entry{0x06, 63, 1000}, Entry{0x05, 1063, 5000}});
+    WritePartitionTable(image, 1063, {Entry{0x0E, 63, 2000}, Entry{0x05, 2063, 1000}}, false);
     machine.Line("drive 0 disk.img");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 2);
@@ -108,12 +82,12 @@ TEST_F(PartitionWalk, TypeCodesOutsideTheTableLeaveTheNameAsHandedIn)
                  {0x05, ""},      {0x0F, ""},      {0x00, ""}};
     machine.Line("drive 0 disk.img");
     for (const Case& c : cases) {
-        WriteTable(image, 0, {Entry{c.type, 63, 100}});
+        WritePartitionTable(image, 0, {Entry{c.type, 63, 100}});
         TDiskDetail detail = Walk();
         EXPECT_EQ(detail.Count, 1);
         EXPECT_EQ(detail.Names[1], c.name) << int(c.type);
     }
-    WriteTable(image, 0, {Entry{0x0F, 63, 100}});
+    WritePartitionTable(image, 0, {Entry{0x0F, 63, 100}});
     machine.Install();
     TDiskDetail handedIn;
     handedIn.Names[1] = "kept";
@@ -123,7 +97,7 @@ TEST_F(PartitionWalk, TypeCodesOutsideTheTableLeaveTheNameAsHandedIn)
 
 TEST_F(PartitionWalk, AnEmptyFirstEntryRepeatsTheSameTableAndCountsNothing)
 {
-    WriteTable(image, 0, {Entry{}, Entry{0x0C, 63, 1000}});
+    WritePartitionTable(image, 0, {Entry{}, Entry{0x0C, 63, 1000}});
     machine.Line("drive 0 disk.img");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 0);
@@ -138,7 +112,7 @@ TEST_F(PartitionWalk, AnEmptyFirstEntryRepeatsTheSameTableAndCountsNothing)
 TEST_F(PartitionWalk, AChainLongerThan26TablesLeavesTheCountAsHandedIn)
 {
     for (std::uint64_t table = 0; table < 30; ++table)
-        WriteTable(image, table * 1063, {Entry{0x0B, 63, 1000}, Entry{0x05, 1063, 1063}});
+        WritePartitionTable(image, table * 1063, {Entry{0x0B, 63, 1000}, Entry{0x05, 1063, 1063}});
     machine.Line("drive 0 disk.img");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 0);
@@ -148,8 +122,8 @@ TEST_F(PartitionWalk, AChainLongerThan26TablesLeavesTheCountAsHandedIn)
 
 TEST_F(PartitionWalk, AFailedReadEndsTheWalkWithTheTablesReadSoFar)
 {
-    WriteTable(image, 0, {Entry{0x07, 63, 1000}, Entry{0x05, 1063, 5000}});
-    WriteTable(image, 1063, {Entry{0x0B, 63, 2000}, Entry{0x05, 2063, 1000}});
+    WritePartitionTable(image, 0, {Entry{0x07, 63, 1000}, Entry{0x05, 1063, 5000}});
+    WritePartitionTable(image, 1063, {Entry{0x0B, 63, 2000}, Entry{0x05, 2063, 1000}});
     machine.Line("drive 0 disk.img").Line("fault read 0 3126 23");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 2);
@@ -162,7 +136,7 @@ TEST_F(PartitionWalk, AFailedReadEndsTheWalkWithTheTablesReadSoFar)
 
 TEST_F(PartitionWalk, AFailedFirstReadCountsNothing)
 {
-    WriteTable(image, 0, {Entry{0x0C, 63, 1000}});
+    WritePartitionTable(image, 0, {Entry{0x0C, 63, 1000}});
     machine.Line("drive 0 disk.img").Line("drive 1 disk.img").Line("fault read 1 0 21");
     TDiskDetail good = Walk(0);
     ASSERT_EQ(good.Count, 1);
@@ -178,7 +152,7 @@ TEST_F(PartitionWalk, AFailedFirstReadCountsNothing)
 TEST_F(PartitionWalk, ATableBeyondTheLastAddressableSectorIsNotRead)
 {
     std::string huge = machine.MakeImage("huge.img", 4096);
-    WriteTable(huge, 0, {Entry{0x07, 0xFFFFFFFF, 0xFFFFFFFF}, Entry{0x05, 1, 1}});
+    WritePartitionTable(huge, 0, {Entry{0x07, 0xFFFFFFFF, 0xFFFFFFFF}, Entry{0x05, 1, 1}});
     machine.Line("drive 0 huge.img");
     TDiskDetail detail = Walk();
     EXPECT_EQ(detail.Count, 1);
@@ -188,7 +162,7 @@ TEST_F(PartitionWalk, ATableBeyondTheLastAddressableSectorIsNotRead)
 
 TEST_F(PartitionWalk, Windows9xReadsTheTablesThroughTheDriver)
 {
-    WriteTable(image, 0, {Entry{0x0C, 63, 1000}});
+    WritePartitionTable(image, 0, {Entry{0x0C, 63, 1000}});
     machine.Line("platform 9x").Line("driver int13ext").Line("drive 128 disk.img");
     machine.Install();
     ASSERT_TRUE(d_api::DApiInit(d_api::DApiFlavour::VolmenderFat32, nullptr));
@@ -205,21 +179,15 @@ TEST_F(PartitionWalk, Windows9xReadsTheTablesThroughTheDriver)
 // partition whose first logical drive lies 63 sectors after its table.
 TEST(PartitionWalkOnRealTables, FollowsSfdisksMasterBootRecordIntoTheExtendedPartition)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     std::string image = machine.MakeImage("sfdisk.img", 64ull << 20);
-    std::string script = machine.Folder() + "/layout.sfdisk";
-    {
-        std::FILE* file = std::fopen(script.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs("label: dos\n"
-                   "start=63, size=40000, type=c\n"
-                   "start=40063, size=60000, type=5\n"
-                   "start=40126, size=20000, type=b\n",
-                   file);
-        std::fclose(file);
-    }
-    std::string command = "sfdisk --no-reread --no-tell-kernel --quiet '" + image + "' < '" + script + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    fixtures::RequireTool("sfdisk");
+    fixtures::RunCommandOrThrow({"sfdisk", "--no-reread", "--no-tell-kernel", "--quiet", image},
+                                {"label: dos\n"
+                                 "start=63, size=40000, type=c\n"
+                                 "start=40063, size=60000, type=5\n"
+                                 "start=40126, size=20000, type=b\n",
+                                 {}});
 
     machine.Line("drive 0 sfdisk.img").Install();
     d_api::DApiInit(d_api::DApiFlavour::Volmender, nullptr);

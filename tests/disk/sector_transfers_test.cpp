@@ -6,14 +6,14 @@
 
 #include "disk/d_api.h"
 #include "disk/read_failures.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
 using d_api::BlockSize;
 using d_api::SectorSize;
-using test_machine::ReadBytes;
-using test_machine::WriteBytes;
+using fixtures::ReadBytes;
+using fixtures::WriteBytes;
 
 std::vector<std::uint8_t> Filled(std::size_t size, std::uint8_t value) { return std::vector<std::uint8_t>(size, value); }
 
@@ -27,8 +27,8 @@ protected:
         ASSERT_TRUE(d_api::DApiInit(flavour, nullptr));
     }
 
-    test_machine::TestMachine machine;
-    test_machine::MessageBoxRecorder boxes;
+    fixtures::TestMachine machine;
+    fixtures::MessageBoxRecorder boxes;
     std::string image;
 };
 

@@ -5,7 +5,7 @@
 
 #include "disk/d_api.h"
 #include "platform/machine_selection.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
@@ -36,8 +36,8 @@ protected:
         return d_api::DApiInit(flavour, [this](const std::string& text) { messages.push_back(text); });
     }
 
-    test_machine::TestMachine machine;
-    test_machine::MessageBoxRecorder boxes;
+    fixtures::TestMachine machine;
+    fixtures::MessageBoxRecorder boxes;
     std::vector<std::string> messages;
 };
 

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
 using namespace win32;
-using test_machine::ReadBytes;
-using test_machine::WriteBytes;
+using fixtures::ReadBytes;
+using fixtures::WriteBytes;
 
 constexpr DWORD Sector = 512;
 
@@ -32,7 +32,7 @@ protected:
         return SetFilePointer(handle, static_cast<LONG>(offset), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     }
 
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     std::string image;
 };
 

@@ -7,13 +7,13 @@
 
 #include "platform/machine_description.h"
 #include "platform/machine_selection.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
 using platform::ReadMachineDescription;
 
-std::string WriteMachineFile(const test_machine::TestMachine& machine, const std::string& content)
+std::string WriteMachineFile(const fixtures::TestMachine& machine, const std::string& content)
 {
     std::string path = machine.Folder() + "/machine.txt";
     std::ofstream(path) << content;
@@ -32,7 +32,7 @@ std::string ErrorOf(const std::string& path)
 
 TEST(MachineFile, ReadsEveryKindOfLine)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     machine.MakeImage("a.img", 4096);
     std::string absolute = machine.MakeImage("b.img", 4096);
     std::string path = WriteMachineFile(machine,
@@ -75,7 +75,7 @@ TEST(MachineFile, ReadsEveryKindOfLine)
 
 TEST(MachineFile, DefaultsToAnNtMachineWithoutDrives)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     platform::MachineDescription description = ReadMachineDescription(WriteMachineFile(machine, "# nothing\n"));
     EXPECT_TRUE(description.ntFamily);
     EXPECT_FALSE(description.sectorDriver);
@@ -85,7 +85,7 @@ TEST(MachineFile, DefaultsToAnNtMachineWithoutDrives)
 
 TEST(MachineFile, NamesTheLineThatMakesNoSense)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     machine.MakeImage("a.img", 4096);
     struct Case {
         const char* content;

@@ -8,7 +8,7 @@
 
 #include "platform/machine_selection.h"
 #include "platform/win32.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
@@ -45,10 +45,10 @@ protected:
     {
         hardDisk = machine.MakeImage("hd.img", 64 * Sector);
         machine.MakeImage("floppy.img", 2880 * Sector);
-        test_machine::WriteBytes(hardDisk, 63 * Sector, std::vector<std::uint8_t>(Sector, 0x63));
+        fixtures::WriteBytes(hardDisk, 63 * Sector, std::vector<std::uint8_t>(Sector, 0x63));
     }
 
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     std::string hardDisk;
 };
 

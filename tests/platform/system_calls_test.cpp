@@ -6,7 +6,7 @@
 
 #include "platform/machine_selection.h"
 #include "platform/win32.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using namespace win32;
 
 TEST(SystemCalls, TheVersionNamesTheMachinesFamily)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
     machine.Line("platform 9x").Install();
@@ -32,7 +32,7 @@ TEST(SystemCalls, TheVersionNamesTheMachinesFamily)
 
 TEST(SystemCalls, TheScreenLineWinsOverTheGuisAnswer)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     SetScreenSizeHandler([](int index) { return index == SM_CXSCREEN ? 1920 : 1080; });
     machine.Install();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
@@ -45,7 +45,7 @@ TEST(SystemCalls, TheScreenLineWinsOverTheGuisAnswer)
 
 TEST(SystemCalls, DriveLettersAnswerTheirSizeOnly)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     machine.Line("letter C 1048576000").Install();
     std::uint64_t free = 1, total = 0, totalFree = 1;
     ASSERT_TRUE(GetDiskFreeSpaceExA("c:\\", &free, &total, &totalFree));
@@ -56,7 +56,7 @@ TEST(SystemCalls, DriveLettersAnswerTheirSizeOnly)
 
 TEST(SystemCalls, PagesDeletionsAndTrimsAreRecordedNotDone)
 {
-    test_machine::TestMachine machine;
+    fixtures::TestMachine machine;
     machine.Line("host update.example.com 127.0.0.1:9").Install();
     EXPECT_GT(ShellExecuteA(nullptr, "open", "IEXPLORE.EXE", "http://www.example.com/", nullptr, SW_SHOWMAXIMIZED),
               32);
@@ -78,7 +78,7 @@ TEST(SystemCalls, PagesDeletionsAndTrimsAreRecordedNotDone)
 TEST(SystemCalls, MessageBoxesGoToTheInstalledHandler)
 {
     {
-        test_machine::MessageBoxRecorder recorder;
+        fixtures::MessageBoxRecorder recorder;
         EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_OK | MB_ICONWARNING), IDOK);
         ASSERT_EQ(recorder.Boxes().size(), 1u);
         EXPECT_EQ(recorder.Boxes()[0].text, "text");

@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/described_machine.h"
 #include "fixtures/disk_image.h"
-#include "fixtures/temp_dir.h"
+#include "fixtures/test_machine.h"
 #include "platform/machine_selection.h"
 #include "repair/drive_choice.h"
 
@@ -30,14 +29,11 @@ protected:
             fixtures::WriteSector(image, 0, first);
             machine.drives.push_back({number, image, fixtures::kMediaFixed, fixtures::ExactGeometry(sectors, 64, 32)});
         }
-        const std::string path = dir.File("machine" + std::to_string(++machines) + ".txt");
-        fixtures::WriteMachineFile(path, machine);
-        platform::UseDescribedMachine(path);
+        fixtures::InstallMachine(dir, machine);
     }
 
     fixtures::TempDir dir;
     RepairState state;
-    int machines = 0;
 };
 
 TEST_F(DriveChoice, ListsTheAnsweringDrivesInRisingOrderAndNothingElse)

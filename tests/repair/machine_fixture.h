@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/described_machine.h"
 #include "fixtures/disk_image.h"
-#include "fixtures/temp_dir.h"
+#include "fixtures/test_machine.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
 #include "repair/analysis.h"
@@ -66,12 +65,7 @@ protected:
 
     void UseMachine(const std::vector<fixtures::MachineFault>& faults = {})
     {
-        fixtures::DescribedMachine machine;
-        machine.drives.push_back({0, image});
-        machine.faults = faults;
-        const std::string path = dir.File("machine.txt");
-        fixtures::WriteMachineFile(path, machine);
-        platform::UseDescribedMachine(path);
+        fixtures::InstallOneDriveMachine(dir, {0, image}, faults);
     }
 
     void Put(std::uint64_t sector, const fixtures::Sector& content) { fixtures::WriteSector(image, sector, content); }

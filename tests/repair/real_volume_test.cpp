@@ -8,19 +8,14 @@
 #include <ostream>
 #include <string>
 
-#include "fixtures/boot_sector.h"
-#include "fixtures/boot_sector_damage.h"
-#include "fixtures/described_machine.h"
 #include "fixtures/disk_image.h"
-#include "fixtures/fat_volume.h"
-#include "fixtures/partitioning.h"
-#include "fixtures/temp_dir.h"
 #include "fixtures/volume_check.h"
-#include "fixtures/volume_filler.h"
+#include "fixtures/whole_repair.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
 #include "repair/analysis.h"
 #include "repair/boot_sector_images.h"
+#include "repair/fat_type_probe.h"
 #include "repair/layout_evidence.h"
 #include "repair/layout_facts.h"
 
@@ -50,38 +45,13 @@ protected:
 
     fixtures::VolumeLocation MakeVolume(const VolumeCase& c)
     {
-        const fixtures::FatVolumeOptions options{.type = c.type, .sectors = c.sectors,
-                                                 .sectorsPerCluster = c.sectorsPerCluster};
-        const std::string image = dir.File("disk.img");
-        if (c.partitionStart == 0) return fixtures::MakeFatImage(image, options);
-
         const std::uint8_t type = c.type == fixtures::FatType::Fat32 ? fixtures::kTypeFat32Lba : fixtures::kTypeFat16;
-        fixtures::CreatePartitionedDisk(
-            image, {.diskSectors = c.partitionStart + c.sectors + 2048, .primaries = {{c.partitionStart, c.sectors, type}}});
-        const fixtures::VolumeLocation volume{image, c.partitionStart};
-        fixtures::MakeFatVolume(volume, options);
-        return volume;
+        return fixtures::MakeVolumeOnDisk(dir.File("disk.img"), {.type = c.type, .sectors = c.sectors,
+                                                                 .sectorsPerCluster = c.sectorsPerCluster},
+                                          c.partitionStart, type);
     }
 
-    void UseDisk(const std::string& image)
-    {
-        fixtures::DescribedMachine machine;
-        machine.drives.push_back({0, image});
-        const std::string path = dir.File("machine.txt");
-        fixtures::WriteMachineFile(path, machine);
-        platform::UseDescribedMachine(path);
-    }
-
-    // The FAT-type probe of the repair command: FAT sectors from the first
-    // copy's start up to the second copy's, until one decides.
-    void ProbeFatType(Analysis& analysis)
-    {
-        const VolumeLayout& layout = state.Layout;
-        const std::uint64_t first = std::uint64_t{layout.VolumeStart} + layout.Fat1Offset;
-        const std::uint64_t last = std::uint64_t{layout.VolumeStart} + layout.Fat2Offset;
-        for (std::uint64_t s = first; s <= last; ++s)
-            if (analysis.DetectFatType(static_cast<std::uint32_t>(s))) return;
-    }
+    void UseDisk(const std::string& image) { fixtures::InstallOneDriveMachine(dir, {0, image}); }
 
     fixtures::TempDir dir;
     RepairState state;
@@ -127,7 +97,7 @@ TEST_P(RealVolumeRepair, DerivesTheOriginalLayoutAndTheRepairedVolumeIsSound)
                                               static_cast<std::uint16_t>(layout.ReservedSectors),
                                               layout.VolumeSectors, layout.SectorsPerFat);
     } else {
-        ProbeFatType(analysis);
+        ProbeFatType(analysis, state.Layout);
         EXPECT_EQ(layout.FatType, original.IsFat32() ? "FAT32" : "FAT16");
         auto write = layout.FatType == "FAT32" ? &BootSectorWriter::WriteFat32BootSector
                                                : &BootSectorWriter::WriteFat16BootSector;

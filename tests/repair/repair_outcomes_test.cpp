@@ -21,7 +21,7 @@
 #include "recording_host.h"
 #include "repair/repair_commands.h"
 #include "repair/repair_texts.h"
-#include "test_machine.h"
+#include "fixtures/test_machine.h"
 
 namespace repair {
 namespace {
@@ -325,7 +325,7 @@ TEST_F(WholeRepair, DriveThatCannotTellItsLengthIsNotRepaired)
 // the directory search's last Block both reach past the end of this volume.
 TEST_F(WholeRepair, NoReadGoesPastTheDrivesEnd)
 {
-    test_machine::MessageBoxRecorder boxes;
+    fixtures::MessageBoxRecorder boxes;
     volume = fixtures::MakeFatImage(dir.File("stick.img"), {.type = FatType::Fat16, .sectors = 16384,
                                                             .sectorsPerCluster = 2, .reservedSectors = 198});
     const fixtures::DamagedVolume damaged =

@@ -4,12 +4,12 @@
 // it sector by sector where a case needs them.
 
 #include <filesystem>
-#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "fixtures/partitioning.h"
 #include "machine_fixture.h"
 #include "repair/repair_commands.h"
 #include "repair/repair_texts.h"
@@ -49,13 +49,7 @@ protected:
     {
         image = dir.File("disk.img");
         if (!std::filesystem::exists(image)) fixtures::CreateBlankImage(image, m.sectors);
-        fixtures::DescribedMachine machine;
-        machine.drives.push_back({0, image, m.media, m.geometry});
-        machine.letters = m.letters;
-        machine.faults = m.faults;
-        const std::string path = dir.File("machine.txt");
-        fixtures::WriteMachineFile(path, machine);
-        platform::UseDescribedMachine(path);
+        fixtures::InstallOneDriveMachine(dir, {0, image, m.media, m.geometry}, m.faults, m.letters);
     }
 
     // A removable device of exactly `sectors` sectors (100 cylinders).
@@ -88,25 +82,9 @@ protected:
         Put(start + SparseFat16::DirOffset, DirectoryStart(1000));
     }
 
-    struct TableEntry {
-        std::uint8_t type = 0;
-        std::uint32_t start = 0;
-        std::uint32_t length = 0;
-    };
-    // A partition table at `sector`: the entries in slots 1 to 4, 55 AA at the end.
-    void PutTable(std::uint64_t sector, std::initializer_list<TableEntry> entries)
+    void PutTable(std::uint64_t sector, const std::vector<fixtures::TableEntry>& entries)
     {
-        fixtures::Sector table{};
-        std::size_t at = 0x1BE;
-        for (const TableEntry& entry : entries) {
-            table[at + 4] = entry.type;
-            fixtures::WriteLe32(table.data() + at + 8, entry.start);
-            fixtures::WriteLe32(table.data() + at + 12, entry.length);
-            at += 16;
-        }
-        table[510] = 0x55;
-        table[511] = 0xAA;
-        Put(sector, table);
+        fixtures::WritePartitionTable(image, sector, entries);
     }
 
     // An intact boot sector at `start` whose reserved count leads to a FAT start.

@@ -5,10 +5,13 @@
 
 #include <QApplication>
 
+#include "fixtures/skip_without_tools.h"
+
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    fixtures::SkipTestsWithoutTools();
     return RUN_ALL_TESTS();
 }

@@ -68,7 +68,7 @@ protected:
         return volmender_fat32::RunProgram();
     }
 
-    Fat32Machine machine;
+    ui_testing::ProgramMachine machine{d_api::DApiFlavour::VolmenderFat32};
     ui::ScriptedDialogService& dialogs;
     WindowShowCounter counter;
     SeenWindow seen;
@@ -91,7 +91,7 @@ TEST_F(ProgramStart, TheNtFamilyStartsWithoutAMessageAndDeletesNothingAtTheEnd)
 
 TEST_F(ProgramStart, Windows9xWithTheDriverListsItsDrivesAndUnloadsItOnceAtTheEnd)
 {
-    machine.AddLine("platform 9x").AddLine("driver int13ext");
+    machine.Line("platform 9x").Line("driver int13ext");
     machine.AddDrive(128, 156301488, "geometry=155061/16/63");
     machine.Install();
     EXPECT_EQ(Run(), 0);
@@ -105,7 +105,7 @@ TEST_F(ProgramStart, Windows9xWithTheDriverListsItsDrivesAndUnloadsItOnceAtTheEn
 
 TEST_F(ProgramStart, Windows9xWithoutTheDriverShowsOnlyTheEnglishBoxAndEndsWithoutAWindow)
 {
-    machine.AddLine("platform 9x");
+    machine.Line("platform 9x");
     machine.AddDrive(128, 2048, "geometry=1/64/32");
     machine.Install();
     EXPECT_EQ(Run(), 0);

@@ -10,7 +10,7 @@
 
 namespace {
 
-class TForm1Commands : public WindowTest {
+class TForm1Commands : public Fat32WindowTest {
 protected:
     void SetUp() override { Build(); }
 };

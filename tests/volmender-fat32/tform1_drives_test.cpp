@@ -28,17 +28,17 @@ bool AskedForParams(int drive)
 }
 
 // A Windows 9x machine with the extended INT 13h sector driver.
-class TForm1Drives9x : public WindowTest {
+class TForm1Drives9x : public Fat32WindowTest {
 protected:
     TForm1& Start()
     {
-        machine.AddLine("platform 9x").AddLine("driver int13ext");
-        return WindowTest::Start();
+        machine.Line("platform 9x").Line("driver int13ext");
+        return Fat32WindowTest::Start();
     }
 };
 
 // The machine as described, on its default platform.
-class TForm1DrivesNt : public WindowTest {};
+class TForm1DrivesNt : public Fat32WindowTest {};
 
 TEST_F(TForm1Drives9x, ListsTheDrivesTheSectorDriverAnswersFor)
 {
@@ -60,7 +60,7 @@ TEST_F(TForm1Drives9x, ListsTheDrivesTheSectorDriverAnswersFor)
 TEST_F(TForm1Drives9x, PickingADriveEndsInTheReadErrorNoticeSinceTheFirstSectorHasNoDriverPath)
 {
     machine.AddDrive(128, 2048, "geometry=1/64/32");
-    test_machine::WriteBytes(machine.Image(128), 0, std::vector<std::uint8_t>(512, 0x5A));
+    fixtures::WriteBytes(machine.DriveImage(128), 0, std::vector<std::uint8_t>(512, 0x5A));
     TForm1& form = Start();
     ASSERT_EQ(form.DList->count(), 1);
 
@@ -82,7 +82,7 @@ TEST_F(TForm1DrivesNt, PickingADriveReadsItsFirstSectorSilently)
 {
     machine.AddDrive(0, 2048, "geometry=1/64/32");
     machine.AddDrive(3, 1961984, "media=11 geometry=958/64/32");
-    test_machine::WriteBytes(machine.Image(3), 0, std::vector<std::uint8_t>(512, 0x5A));
+    fixtures::WriteBytes(machine.DriveImage(3), 0, std::vector<std::uint8_t>(512, 0x5A));
     TForm1& form = Start();
 
     form.DList->setFocus();

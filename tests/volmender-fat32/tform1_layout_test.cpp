@@ -14,7 +14,7 @@
 
 namespace {
 
-class TForm1Layout : public WindowTest {
+class TForm1Layout : public Fat32WindowTest {
 protected:
     void SetUp() override { Build(); }
 };

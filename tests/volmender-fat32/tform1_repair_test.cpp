@@ -8,7 +8,6 @@
 
 #include <QEvent>
 #include <QMenu>
-#include <QTimer>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -21,6 +20,7 @@
 #include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
+#include "repair_through_window.h"
 
 namespace {
 
@@ -31,12 +31,7 @@ constexpr std::uint64_t PartitionStart = 2048;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
-QStringList Captions(const QMenu* menu)
-{
-    QStringList captions;
-    for (const QAction* item : menu->actions()) captions << item->text();
-    return captions;
-}
+using ui_testing::Captions;
 
 // Counts how often a widget is shown: the busy panel appears only once an
 // analysis has begun.
@@ -95,7 +90,7 @@ protected:
     // The window on screen with line 0 of the drive list chosen.
     TForm1& StartWithDriveChosen()
     {
-        harness = std::make_unique<WindowHarness>();
+        harness = std::make_unique<Fat32Harness>();
         harness->ShowAndActivate();
         TForm1& form = *harness->form;
         form.DList->setCurrentIndex(0);
@@ -126,7 +121,7 @@ protected:
     int media = fixtures::kMediaFixed;
     std::vector<fixtures::WrittenFile> files;
     fixtures::BootSectorFields original;
-    std::unique_ptr<WindowHarness> harness;
+    std::unique_ptr<Fat32Harness> harness;
     std::unique_ptr<ShowCounter> busyPanel;
 };
 
@@ -313,25 +308,7 @@ TEST_F(Fat32WindowRepair, RunningRepairLocksItsControlsAndStartsNoSecond)
     QAction* item = form.PartItems[1];
     ASSERT_NE(item, nullptr);
 
-    struct Seen {
-        bool listEnabled = true, buttonEnabled = true, itemEnabled = true, panelShown = false;
-    } seen;
-    int dialogsOfSecondStarts = -1;
-    // Runs at the first message dispatch, inside the analysis.
-    QTimer::singleShot(0, &form, [&] {
-        seen = {form.DList->isEnabled(), form.Button2->isEnabled(), item->isEnabled(), !form.Panel1->isHidden()};
-        const std::size_t shownBefore = Dialogs().Shown().size();
-        form.Button2Click();
-        form.PartitionClick(item);
-        dialogsOfSecondStarts = static_cast<int>(Dialogs().Shown().size() - shownBefore);
-    });
-    item->trigger();
-
-    EXPECT_FALSE(seen.listEnabled);
-    EXPECT_FALSE(seen.buttonEnabled);
-    EXPECT_FALSE(seen.itemEnabled);
-    EXPECT_TRUE(seen.panelShown);
-    EXPECT_EQ(dialogsOfSecondStarts, 0);
+    ui_testing::ExpectLockedWhileRunning(ui_testing::RepairWatchingTheLocks(form, item, Dialogs()));
     EXPECT_EQ(Messages(), std::vector<QString>{Text(repair::texts::FileSystemDamaged)});
     EXPECT_TRUE(Disk() == before);
     EXPECT_TRUE(form.DList->isEnabled());

@@ -12,6 +12,7 @@
 #include "fixtures/boot_sector.h"
 #include "fixtures/command.h"
 #include "fixtures/partitioning.h"
+#include "fixtures/required_tool.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/volume_check.h"
 #include "form_harness.h"
@@ -29,6 +30,7 @@ struct DemoVolume {
 
 TEST(DemoDisks, VolmenderRepairsEveryVolumeAsExpectedTxtDescribesIt)
 {
+    for (const char* tool : {"mkfs.fat", "sfdisk", "mcopy", "fsck.fat"}) fixtures::RequireTool(tool);
     fixtures::TempDir dir;
     const fixtures::CommandResult made = fixtures::RunCommand({MAKE_DEMO_DISKS, dir.Path()});
     ASSERT_EQ(made.exitCode, 0) << made.err;

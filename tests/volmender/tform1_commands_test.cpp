@@ -41,7 +41,7 @@ TEST_F(TForm1Commands, TimerFollowsTheBusyPanelOnThePageThatIsNotShown)
 
 TEST_F(TForm1Commands, TimerOnlySetsTheEnabledStateOnWindows9x)
 {
-    machine.AddLine("platform 9x");
+    machine.Line("platform 9x");
     TForm1& form = Start();
     const int trimsBefore = platform::CurrentObservations().workingSetTrims;
     form.Panel1->show();

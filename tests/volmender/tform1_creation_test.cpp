@@ -14,10 +14,10 @@ const QString Downloaded = "最新版下载成功！请将Volmender更新到最�
 
 class TForm1Creation : public ::testing::Test {
 protected:
-    DescribedMachine machine;
+    ui_testing::ProgramMachine machine{d_api::DApiFlavour::Volmender};
     void SetUp() override
     {
-        machine.AddLine("screen 1024 768");
+        machine.Line("screen 1024 768");
         machine.Use();
     }
 };

@@ -21,7 +21,7 @@ QStringList Lines(const QComboBox* list)
 // Puts `byte` into every byte of sector 0 of a drive image.
 void FillFirstSector(const std::string& image, std::uint8_t byte)
 {
-    test_machine::WriteBytes(image, 0, std::vector<std::uint8_t>(512, byte));
+    fixtures::WriteBytes(image, 0, std::vector<std::uint8_t>(512, byte));
 }
 
 class TForm1Drives : public FormTest {};
@@ -55,7 +55,7 @@ TEST_F(TForm1Drives, KeepsTheEditTextWhenNoDriveAnswers)
 
 TEST_F(TForm1Drives, ListsNoDriveOnWindows9x)
 {
-    machine.AddLine("platform 9x");
+    machine.Line("platform 9x");
     machine.AddDrive(128, 2048, "geometry=1/64/32");
     TForm1& form = Start();
     EXPECT_EQ(form.DList->count(), 0);
@@ -74,7 +74,7 @@ TEST_F(TForm1Drives, PickingTheThirdLineSelectsTheDriveBehindItAndReadsItsFirstS
     machine.AddDrive(0, 2048, "geometry=1/64/32");
     machine.AddDrive(1, 4096, "geometry=2/64/32");
     machine.AddDrive(5, 1961984, "media=11 geometry=958/64/32");
-    FillFirstSector(machine.Folder() + "/drive5.img", 0x5A);
+    FillFirstSector(machine.DriveImage(5), 0x5A);
     TForm1& form = Start();
 
     // Setting the selection from code is no pick.
@@ -127,7 +127,7 @@ TEST_F(TForm1Drives, AfterARefillLeavingTheFieldOrPressingEnterPicksNoDrive)
 {
     machine.AddDrive(0, 2048, "geometry=1/64/32");
     machine.AddDrive(1, 2048, "geometry=1/64/32");
-    FillFirstSector(machine.Folder() + "/drive1.img", 0x22);
+    FillFirstSector(machine.DriveImage(1), 0x22);
     TForm1& form = Start();
     form.PageControl1->setCurrentWidget(form.TabSheet1);
 
@@ -155,7 +155,7 @@ TEST_F(TForm1Drives, ExitAfterARefillEndsWithoutReadingTheUnreadableDriveAgain)
 {
     machine.AddDrive(0, 2048, "geometry=1/64/32");
     machine.AddDrive(2, 2048, "geometry=1/64/32");
-    machine.AddLine("fault read 0 0 23");
+    machine.Line("fault read 0 0 23");
     TForm1& form = Start();
     form.PageControl1->setCurrentWidget(form.TabSheet1);
 
@@ -173,8 +173,8 @@ TEST_F(TForm1Drives, AFailedFirstSectorReadShowsBothBoxesAndRebuildsTheList)
 {
     machine.AddDrive(0, 2048, "geometry=1/64/32");
     machine.AddDrive(2, 2048, "geometry=1/64/32");
-    machine.AddLine("fault read 2 0 23");
-    FillFirstSector(machine.Folder() + "/drive0.img", 0x11);
+    machine.Line("fault read 2 0 23");
+    FillFirstSector(machine.DriveImage(0), 0x11);
     TForm1& form = Start();
 
     form.DList->setFocus();

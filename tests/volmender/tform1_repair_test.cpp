@@ -12,7 +12,6 @@
 #include <QWindow>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 #include <optional>
 #include <ostream>
 
@@ -24,17 +23,13 @@
 #include "message_loop_run.h"
 #include "platform/machine_selection.h"
 #include "repair/repair_texts.h"
+#include "repair_through_window.h"
 
 namespace {
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
-QStringList Captions(const QMenu* menu)
-{
-    QStringList captions;
-    for (const QAction* item : menu->actions()) captions << item->text();
-    return captions;
-}
+using ui_testing::Captions;
 
 class TForm1Repair : public ::testing::Test {
 protected:
@@ -156,26 +151,8 @@ TEST_F(TForm1Repair, RunningRepairLocksItsControlsAtOnceAndStartsNoSecond)
     QAction* item = form.PartItems[1];
     ASSERT_NE(item, nullptr);
 
-    struct Seen {
-        bool listEnabled = true, buttonEnabled = true, itemEnabled = true, panelShown = false;
-    } seen;
-    int secondStarts = -1;
-    // Runs at the first message dispatch, inside the analysis.
-    QTimer::singleShot(0, &form, [&] {
-        seen = {form.DList->isEnabled(), form.Button2->isEnabled(), item->isEnabled(), !form.Panel1->isHidden()};
-        const std::size_t shownBefore = Dialogs().Shown().size();
-        form.Button2Click();
-        form.PartitionClick(item);
-        secondStarts = static_cast<int>(Dialogs().Shown().size() - shownBefore);
-    });
     Dialogs().Forget();
-    item->trigger();
-
-    EXPECT_FALSE(seen.listEnabled);
-    EXPECT_FALSE(seen.buttonEnabled);
-    EXPECT_FALSE(seen.itemEnabled);
-    EXPECT_TRUE(seen.panelShown);
-    EXPECT_EQ(secondStarts, 0);
+    ui_testing::ExpectLockedWhileRunning(ui_testing::RepairWatchingTheLocks(form, item, Dialogs()));
     EXPECT_EQ(Dialogs().Texts(ui::DialogKind::SaveFile).size(), 1u);
     EXPECT_TRUE(form.DList->isEnabled());
     EXPECT_TRUE(form.Button2->isEnabled());

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/test_machine.h"
 #include "loopback_http_server.h"
 #include "platform/machine_selection.h"
 #include "ui/web_addresses.h"
@@ -60,23 +61,19 @@ class DownloadFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = fs::current_path();
-        char pattern[] = "/tmp/download_file_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        fs::create_directory(root_ / "cwd");
-        fs::current_path(root_ / "cwd");
+        fs::create_directory(dir_.File("cwd"));
+        fs::current_path(dir_.File("cwd"));
     }
     void TearDown() override {
         platform::UseMachineFromEnvironment();
         fs::current_path(previous_);
-        fs::remove_all(root_);
     }
 
     // Sends the update host's connections to `server`.
     void PointUpdateHostAt(const LoopbackHttpServer& server) {
-        const fs::path machine = root_ / "machine.txt";
-        std::ofstream(machine) << "host " << web_addresses::UpdateHost << " " << server.Address() << "\n";
-        platform::UseDescribedMachine(machine.string());
+        fixtures::DescribedMachine machine;
+        machine.hosts[web_addresses::UpdateHost] = server.Address();
+        fixtures::InstallMachine(dir_, machine);
     }
 
     // The download as the program makes it at start-up, within `limits`.
@@ -104,7 +101,7 @@ protected:
         return names;
     }
 
-    fs::path root_;
+    fixtures::TempDir dir_;
     fs::path previous_;
 };
 
