@@ -48,7 +48,7 @@ void Analysis::DropClusterSizeThatMissesTheDirectory()
 {
     VolumeLayout& layout = state_.Layout;
     if (layout.SectorsPerCluster == 0 || layout.SectorsPerFat == 0) return;
-    const std::int64_t dataStart = std::int64_t{layout.ReservedSectors} + 2 * std::int64_t{layout.SectorsPerFat} +
+    const std::int64_t dataStart = std::int64_t{layout.ReservedSectors} + FatCopies * std::int64_t{layout.SectorsPerFat} +
                                    RootSectorsAfterSecondCopy();
     if (DataStartFromDirectory(layout) != dataStart) layout.SectorsPerCluster = 0;
 }
