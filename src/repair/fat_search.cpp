@@ -15,7 +15,6 @@ namespace {
 // is not taken for a FAT, so a sector of file data rarely passes.
 constexpr std::uint32_t Fat16Start = 0xFFFFFFF8;  // entries 0xFFF8 and 0xFFFF
 constexpr std::uint32_t Fat32Start = 0x0FFFFFF8;  // entry 0x0FFFFFF8, its reserved top bits clear
-constexpr std::uint32_t LastFatSearchOffset = 20000;
 constexpr unsigned FatStartsThatEndTheSearch = 3;
 
 }  // namespace

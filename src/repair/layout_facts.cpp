@@ -13,6 +13,9 @@ namespace {
 
 // The fields that the boot-sector images give these values: one byte for the
 // cluster size, 16 bits for the reserved count and for a FAT16 FAT size.
+// A repair never fails the 16-bit test: it derives both values from offsets
+// of FAT starts that the search found, none past LastFatSearchOffset.
+static_assert(LastFatSearchOffset <= std::numeric_limits<std::uint16_t>::max());
 bool FitsItsField(const VolumeLayout& layout, bool fat32)
 {
     constexpr std::uint32_t sixteenBits = std::numeric_limits<std::uint16_t>::max();

@@ -7,10 +7,13 @@
 #include <cstdlib>
 
 #include "disk/d_api.h"
+#include "disk/partition_table_layout.h"
+#include "platform/little_endian.h"
 #include "test_machine.h"
 
 namespace {
 
+namespace partition_table = d_api::partition_table;
 using d_api::SectorSize;
 using d_api::TDiskDetail;
 
@@ -20,25 +23,17 @@ struct Entry {
     std::uint32_t length = 0;
 };
 
-void PutLittle32(std::vector<std::uint8_t>& sector, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) sector[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 void WriteTable(const std::string& image, std::uint64_t sector, const std::array<Entry, 4>& entries,
                 bool signature = true)
 {
     std::vector<std::uint8_t> table(SectorSize);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::size_t at = 0x1BE + 16 * i;
-        table[at + 4] = entries[i].type;
-        PutLittle32(table, at + 8, entries[i].start);
-        PutLittle32(table, at + 12, entries[i].length);
+    for (int i = 0; i < partition_table::Entries; ++i) {
+        const std::size_t at = partition_table::EntryAt(i);
+        table[at + partition_table::TypeAt] = entries[i].type;
+        platform::PutLe32(table, at + partition_table::FirstSectorAt, entries[i].start);
+        platform::PutLe32(table, at + partition_table::SectorCountAt, entries[i].length);
     }
-    if (signature) {
-        table[510] = 0x55;
-        table[511] = 0xAA;
-    }
+    if (signature) platform::PutLe16(table, partition_table::SignatureAt, partition_table::Signature);
     test_machine::WriteBytes(image, sector * SectorSize, table);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "disk/partition_table_layout.h"
 #include "fixtures/disk_image.h"
 #include "fixtures/file_content.h"
 #include "fixtures/mtools.h"
@@ -53,8 +54,9 @@ std::ostream& operator<<(std::ostream& out, const OutcomeCase& c) { return out <
 void SetFirstEntry(const std::string& image, std::uint64_t tableSector, std::uint32_t start, std::uint32_t length)
 {
     fixtures::Sector table = fixtures::ReadSector(image, tableSector);
-    fixtures::WriteLe32(table.data() + 0x1BE + 8, start);
-    fixtures::WriteLe32(table.data() + 0x1BE + 12, length);
+    namespace layout = d_api::partition_table;
+    platform::PutLe32(table, layout::EntryAt(0) + layout::FirstSectorAt, start);
+    platform::PutLe32(table, layout::EntryAt(0) + layout::SectorCountAt, length);
     fixtures::WriteSector(image, tableSector, table);
 }
 

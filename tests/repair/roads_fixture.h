@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "disk/partition_table_layout.h"
 #include "machine_fixture.h"
 #include "repair/repair_commands.h"
 #include "repair/repair_texts.h"
@@ -96,28 +97,33 @@ protected:
     // A partition table at `sector`: the entries in slots 1 to 4, 55 AA at the end.
     void PutTable(std::uint64_t sector, std::initializer_list<TableEntry> entries)
     {
+        namespace layout = d_api::partition_table;
         fixtures::Sector table{};
-        std::size_t at = 0x1BE;
+        int index = 0;
         for (const TableEntry& entry : entries) {
-            table[at + 4] = entry.type;
-            fixtures::WriteLe32(table.data() + at + 8, entry.start);
-            fixtures::WriteLe32(table.data() + at + 12, entry.length);
-            at += 16;
+            const std::size_t at = layout::EntryAt(index++);
+            table[at + layout::TypeAt] = entry.type;
+            platform::PutLe32(table, at + layout::FirstSectorAt, entry.start);
+            platform::PutLe32(table, at + layout::SectorCountAt, entry.length);
         }
-        table[510] = 0x55;
-        table[511] = 0xAA;
+        platform::PutLe16(table, layout::SignatureAt, layout::Signature);
         Put(sector, table);
     }
 
     // An intact boot sector at `start` whose reserved count leads to a FAT start.
     void PutIntactBootSector(std::uint32_t start)
     {
-        Put(start, BootSector(0x58, 32));
+        Put(start, BootSector(boot_sector::Fat32JumpDistance, 32));
         Put(start + 32, Fat32Start);
     }
 
     static std::string Message(const char* text) { return std::string("message: ") + text; }
-    bool Wrote(std::uint32_t sector) const { return Get(sector)[0] == 0xEB && Get(sector)[510] == 0x55; }
+    bool Wrote(std::uint32_t sector) const
+    {
+        const fixtures::Sector written = Get(sector);
+        return written[boot_sector::JumpAt] == boot_sector::ShortJump &&
+               platform::Le16(written, boot_sector::SignatureAt) == boot_sector::Signature;
+    }
 
     RepairCommands volmender{state, host, VolmenderRoads};
     RepairCommands fat32Only{state, host, Fat32OnlyRoads};
