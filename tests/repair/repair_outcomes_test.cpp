@@ -318,6 +318,10 @@ TEST_F(WholeRepair, DriveThatCannotTellItsLengthIsNotRepaired)
         ASSERT_FALSE(host.events.empty());
         EXPECT_EQ(host.events.back(), unreadable);
         EXPECT_EQ(host.Messages(), std::vector<std::string>{});
+        // Told once, before anything else is tried.
+        if (removable) {
+            EXPECT_EQ(host.events, std::vector<std::string>{unreadable});
+        }
     }
     EXPECT_EQ(fixtures::DigestSectors(volume.image), fixtures::SectorDigest{});
 }
