@@ -54,6 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                   false},
         FactsCase{"cluster_size_past_one_byte", true, [](VolumeLayout& l) { l.SectorsPerCluster = 256; }, false},
         FactsCase{"no_cluster_size", true, [](VolumeLayout& l) { l.SectorsPerCluster = 0; }, false},
+        // The first FAT copy would lie over the boot sector.
+        FactsCase{"no_reserved_sectors", false, [](VolumeLayout& l) { l.ReservedSectors = 0; }, false},
         FactsCase{"reserved_count_past_16_bits", true,
                   [](VolumeLayout& l) {
                       l.ReservedSectors = 65536;
