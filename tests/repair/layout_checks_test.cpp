@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         FactsCase{"largest_cluster_size", true, [](VolumeLayout& l) { l.SectorsPerCluster = 128; }, true},
         FactsCase{"cluster_size_that_is_no_power_of_two", true, [](VolumeLayout& l) { l.SectorsPerCluster = 144; },
                   false},
+        FactsCase{"small_cluster_size_that_is_no_power_of_two", true,
+                  [](VolumeLayout& l) { l.SectorsPerCluster = 12; }, false},
         FactsCase{"cluster_size_past_one_byte", true, [](VolumeLayout& l) { l.SectorsPerCluster = 256; }, false},
         FactsCase{"no_cluster_size", true, [](VolumeLayout& l) { l.SectorsPerCluster = 0; }, false},
         // The first FAT copy would lie over the boot sector.

@@ -326,6 +326,30 @@ TEST_F(WholeRepair, DriveThatCannotTellItsLengthIsNotRepaired)
     EXPECT_EQ(fixtures::DigestSectors(volume.image), fixtures::SectorDigest{});
 }
 
+// On Windows 9x the sector driver is never asked about drive 1: its tables
+// read well, its length stays unknown, and its partition is not repaired.
+TEST_F(WholeRepair, PartitionOfADriveThatCannotTellItsLengthIsNotRepaired)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("disk.img"), Fat32(70000, 1), 2048, fixtures::kTypeFat32Lba);
+    fixtures::DescribedMachine machine;
+    machine.windows9x = true;
+    machine.int13extDriver = true;
+    machine.drives.push_back({1, volume.image});
+    fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
+    platform::UseDescribedMachine(dir.File("machine.txt"));
+    ASSERT_TRUE(d_api::DApiInit(d_api::DApiFlavour::VolmenderFat32, {}));
+    fixtures::DestroyBootSector(volume);
+    const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+    state.SelectedDrive = 1;
+
+    RepairCommands(state, host, Fat32OnlyRoads).PartitionClick(1);
+    d_api::DApiExitProc();
+    d_api::IsNT = true;
+
+    EXPECT_EQ(host.events, std::vector<std::string>{std::string("information: ") + texts::ReadError});
+    EXPECT_EQ(fixtures::DigestSectors(volume.image), before);
+}
+
 // Sectors past the drive's end are never asked for: a read there could only
 // fail, and each failure shows its box. The FAT search's 20,001 sectors and
 // the directory search's last Block both reach past the end of this volume.
