@@ -122,6 +122,49 @@ TEST_F(RemovableRoad, LayoutWithoutFatsIsNotWritten)
     EXPECT_FALSE(Wrote(0));
 }
 
+// The window closed while the read-error box of the layout checks is open:
+// what the checks made of a sector they could not read is told to nobody.
+TEST_F(RoadsTest, WindowClosedDuringTheLayoutChecksEndsTheRepairSilently)
+{
+    // A FAT16 volume whose first FAT copy lost its start, so the disk must
+    // confirm the layout: 4 reserved sectors, FATs of 200 sectors at 4 and
+    // 204, 32 root sectors, 2 KiB clusters. Its subdirectory in cluster 1,500
+    // names as parent cluster 5,000, where no search reads and no read succeeds.
+    constexpr std::uint32_t dataStart = 436;
+    constexpr std::uint32_t dirCluster = 1500;
+    constexpr std::uint32_t parentCluster = 5000;
+    const auto clusterSector = [](std::uint32_t cluster) { return dataStart + (cluster - 2) * 4; };
+    MakeRemovable(204800, {fixtures::MachineFault::ReadError(0, clusterSector(parentCluster), 23)});
+    Put(204, Fat16Start);
+    fixtures::Sector chainEnd{};  // the directory's cluster ends its chain, in both copies
+    platform::PutLe16(chainEnd, dirCluster * 2 % 512, 0xFFFF);
+    Put(4 + dirCluster * 2 / 512, chainEnd);
+    Put(204 + dirCluster * 2 / 512, chainEnd);
+    fixtures::Sector directory = testing::DirectoryStart(dirCluster);
+    platform::PutLe16(directory, dir_entry::Bytes + dir_entry::ClusterLowAt, parentCluster);
+    Put(clusterSector(dirCluster), directory);
+    ChooseDrive0();
+    struct ClosingHost : testing::RecordingHost {
+        void ShowReadError(const std::string& text) override
+        {
+            RecordingHost::ShowReadError(text);
+            commands->Stop(RepairStop::WindowClosed);
+        }
+        RepairCommands* commands = nullptr;
+    } closing;
+    RepairCommands commands(state, closing, VolmenderRoads);
+    closing.commands = &commands;
+
+    commands.RepairButton({});
+
+    EXPECT_EQ(std::ranges::count_if(closing.events, [](const std::string& e) { return e.starts_with("read error"); }),
+              1);
+    EXPECT_EQ(closing.events.back(), "busy hidden");
+    // The FAT search's notice that no first copy was found, and nothing after it.
+    EXPECT_EQ(closing.Messages(), (std::vector<std::string>{texts::PleaseBackUp, texts::FileSystemDamaged}));
+    EXPECT_FALSE(Wrote(0));
+}
+
 class PartitionRoad : public RoadsTest {
 protected:
     void SetUp() override { MakeMachine({.sectors = 50000}); }
