@@ -263,6 +263,30 @@ TEST_F(InterruptedRepair, WindowClosedDuringTheBootSectorCheckEndsTheRepairSilen
     }
 }
 
+// Unplugged while the read-error box of the boot-sector check's last sector is
+// open: the walk of the partition tables that follows finds the drive gone,
+// which is no partition type to refuse.
+TEST_F(InterruptedRepair, DriveGoneBeforeThePartitionTypeIsReadIsAFailedReadNotARefusal)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("disk.img"),
+                                        {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
+                                         .sectorsPerCluster = 1},
+                                        2048, fixtures::kTypeFat32Lba);
+    fixtures::DestroyBootSector(volume);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaFixed},
+                                     {fixtures::MachineFault::ReadError(0, volume.startSector + 512, 23)});
+    const std::string away = volume.image + ".away";
+    host.atReadError = [&] { std::filesystem::rename(volume.image, away); };
+
+    RepairCommands(state, host, VolmenderRoads).PartitionClick(1);
+    std::filesystem::rename(away, volume.image);
+
+    ASSERT_FALSE(host.events.empty());
+    // Told with the count of the sector the check could not read.
+    EXPECT_TRUE(host.events.back().starts_with("information: " + std::string(texts::ReadError))) << host.events.back();
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{});
+}
+
 TEST_F(InterruptedRepair, WindowClosedWhileTheSaveDialogIsOpenStartsNoAnalysis)
 {
     MakeStick();
