@@ -138,8 +138,10 @@ bool LayoutConfirmedByDisk(const RepairState& state, bool fat32)
 {
     const VolumeLayout& layout = state.Layout;
     if (layout.Fat1Offset != 0) return true;
+    // The directory lies inside the volume at a cluster offset of 0 or more:
+    // the fallback gives no FAT size otherwise, and the facts refuse that.
     const std::optional<DeclaredClusters> clusters = DeclaredClustersOf(layout, fat32);
-    if (!clusters || layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return false;
+    if (!clusters) return false;
     return FallbackEvidence(state, fat32, *clusters).Confirmed();
 }
 
