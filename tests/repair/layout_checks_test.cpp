@@ -10,6 +10,7 @@
 #include "machine_fixture.h"
 #include "repair/layout_evidence.h"
 #include "repair/layout_facts.h"
+#include "test_machine.h"
 
 namespace repair {
 namespace {
@@ -154,6 +155,34 @@ TEST_F(FallbackEvidence, DirectoryInAFreeClusterIsNoDirectoryOfThisVolume)
 {
     SetEntry(FirstCopy, DirCluster, 0);
     SetEntry(SecondCopy, DirCluster, 0);
+    EXPECT_FALSE(Confirmed());
+}
+
+// The bad-cluster mark is no link, also in a layout that declares clusters
+// with numbers past it.
+TEST_F(FallbackEvidence, DirectoryInABadClusterIsNoDirectoryOfThisVolume)
+{
+    Prepare(300000);
+    state.Layout.VolumeSectors = 300000;  // 74,891 clusters
+    SetEntry(FirstCopy, DirCluster, 0xFFF7);
+    SetEntry(SecondCopy, DirCluster, 0xFFF7);
+    EXPECT_FALSE(Confirmed());
+}
+
+// Entry 1 is no cluster, and 60,000 lies past the last of 51,091.
+TEST_F(FallbackEvidence, DirectoryLinkedOutsideTheVolumeIsNoDirectoryOfThisVolume)
+{
+    for (const std::uint16_t link : {1, 60000}) {
+        SetEntry(FirstCopy, DirCluster, link);
+        SetEntry(SecondCopy, DirCluster, link);
+        EXPECT_FALSE(Confirmed()) << link;
+    }
+}
+
+TEST_F(FallbackEvidence, UnreadableFatSectorConfirmsNothing)
+{
+    test_machine::MessageBoxRecorder boxes;  // outside a repair a failed read shows its box
+    UseMachine({fixtures::MachineFault::ReadError(0, SecondCopy + 7, 23)});
     EXPECT_FALSE(Confirmed());
 }
 
