@@ -21,8 +21,9 @@ using testing::SectorBeginning;
 using testing::SparseFat16;
 using testing::SparseFat32;
 
-std::uint16_t Le16At(const fixtures::Sector& sector, std::size_t at) { return fixtures::ReadLe16(sector.data() + at); }
-std::uint32_t Le32At(const fixtures::Sector& sector, std::size_t at) { return fixtures::ReadLe32(sector.data() + at); }
+namespace bs = boot_sector;
+using platform::Le16;
+using platform::Le32;
 
 class RemovableRoad : public RoadsTest {
 protected:
@@ -49,11 +50,11 @@ TEST_F(RemovableRoad, RepairsTheWholeDeviceAsOneVolumeFromSectorZero)
     EXPECT_EQ(fixtures::ReadHostFile(dir.File("old.dat")), std::vector<std::uint8_t>(old.begin(), old.end()));
 
     const fixtures::Sector written = Get(0);
-    EXPECT_EQ(written[1], 0x58);  // the FAT32 image
-    EXPECT_EQ(written[13], 1);
-    EXPECT_EQ(Le16At(written, 14), SparseFat32::Reserved);
-    EXPECT_EQ(Le32At(written, 32), SparseFat32::Sectors);
-    EXPECT_EQ(Le32At(written, 36), SparseFat32::FatSize);
+    EXPECT_EQ(written[bs::JumpDistanceAt], bs::Fat32JumpDistance);
+    EXPECT_EQ(written[bs::SectorsPerClusterAt], 1);
+    EXPECT_EQ(Le16(written, bs::ReservedSectorsAt), SparseFat32::Reserved);
+    EXPECT_EQ(Le32(written, bs::TotalSectors32At), SparseFat32::Sectors);
+    EXPECT_EQ(Le32(written, bs::fat32::FatSectors32At), SparseFat32::FatSize);
     EXPECT_FALSE(volmender.Running());
 }
 
@@ -191,7 +192,7 @@ TEST_F(PartitionRoad, VolumeBeginsAtThePartitionsOwnFirstSector)
         EXPECT_EQ(state.Layout.VolumeSectors, SparseFat32::Sectors);
         EXPECT_EQ(host.events.back(), Message(texts::Repaired));
         EXPECT_TRUE(Wrote(start));
-        EXPECT_EQ(Le32At(Get(start), 32), SparseFat32::Sectors);
+        EXPECT_EQ(Le32(Get(start), bs::TotalSectors32At), SparseFat32::Sectors);
         // Not 63 sectors after the table, where the first FAT copy's reserved
         // sectors lie on an aligned disk.
         if (start == 2048) {
@@ -256,10 +257,10 @@ TEST_F(PartitionRoad, Fat16PartitionGetsTheFat16Image)
     EXPECT_EQ(host.events.back(), Message(texts::Repaired));
     EXPECT_EQ(state.Layout.FatType, "FAT16");
     const fixtures::Sector written = Get(2048);
-    EXPECT_EQ(written[1], 0x3C);
-    EXPECT_EQ(written[13], 4);
-    EXPECT_EQ(Le16At(written, 14), SparseFat16::Reserved);
-    EXPECT_EQ(Le16At(written, 22), SparseFat16::FatSize);
+    EXPECT_EQ(written[bs::JumpDistanceAt], bs::Fat16JumpDistance);
+    EXPECT_EQ(written[bs::SectorsPerClusterAt], 4);
+    EXPECT_EQ(Le16(written, bs::ReservedSectorsAt), SparseFat16::Reserved);
+    EXPECT_EQ(Le16(written, bs::FatSectors16At), SparseFat16::FatSize);
 }
 
 TEST_F(PartitionRoad, NameOnlyAdmitsTheImageFollowsTheDisk)
