@@ -197,6 +197,19 @@ TEST_F(FallbackEvidence, ParentMustBeADirectoryOfThisVolume)
     EXPECT_FALSE(Confirmed());
 }
 
+TEST_F(FallbackEvidence, ParentMustOpenWithItsOwnDotEntry)
+{
+    Put(DirSector, WithParent(testing::DirectoryStart(DirCluster), 50));
+    fixtures::Sector file = testing::DirectoryStart(50);
+    for (const char* name : {"FILE    TXT", ".       TXT"}) {
+        std::memcpy(file.data(), name, 11);
+        Put(ClusterSector(50), file);
+        EXPECT_FALSE(Confirmed()) << name << " is no \".\"";
+    }
+    Put(ClusterSector(50), testing::DirectoryStart(51));
+    EXPECT_FALSE(Confirmed()) << "a \".\" that names another cluster";
+}
+
 TEST_F(FallbackEvidence, SectorsPastTheDriveConfirmNothing)
 {
     state.DriveSectors = DirSector;
