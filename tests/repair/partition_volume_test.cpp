@@ -67,5 +67,15 @@ TEST(PartitionPlacement, AfterItsTableAndOnTheDrive)
     EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 200000, 10), 1, drive)) << "past the end";
 }
 
+// Partition numbers run from 1: entry 0 of the record is never a partition,
+// whatever it holds.
+TEST(PartitionPlacement, NumberZeroNamesNoPartition)
+{
+    const auto zeroth = OnePartition(0, 63, 1000, 0);
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(zeroth, 0, 100000));
+    EXPECT_FALSE(PartitionVolumeStart(zeroth, 0).has_value());
+    EXPECT_FALSE(PartitionVolumeSectors(zeroth, 0).has_value());
+}
+
 }  // namespace
 }  // namespace repair
