@@ -51,6 +51,10 @@ TEST(PartitionVolume, PartitionBeyondTheLastSectorNumberHasNoVolume)
     EXPECT_EQ(PartitionVolumeStart(endsAtTheLast, 1), 0xFFFF'F000u);
     const auto startsBeyond = OnePartition(0xFFFF'FFFF, 63, 100, 2);
     EXPECT_FALSE(PartitionVolumeStart(startsBeyond, 2).has_value());
+    // Empty, so it ends one sector before its start, the last sector number:
+    // a start cut to 32 bits would be sector 0.
+    const auto emptyJustBeyond = OnePartition(0, 0x1'0000'0000, 0);
+    EXPECT_FALSE(PartitionVolumeStart(emptyJustBeyond, 1).has_value());
 }
 
 // A volume lies after the table that describes it and ends on its drive.
