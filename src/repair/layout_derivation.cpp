@@ -57,14 +57,13 @@ void Analysis::DropClusterSizeThatMissesTheDirectory()
 // area begins, as the directory found by this analysis tells it: the data
 // area follows the second copy directly on FAT32, and after the root
 // directory on FAT16. Anything that does not fit together (no directory found
-// now, no second copy, a data area that does not lie after the second copy, a
-// first copy that would have to start at or before the boot sector) yields 0,
-// which the repair refuses.
+// now, a data area that does not lie after the second copy, a first copy that
+// would have to start at or before the boot sector; without a second copy its
+// offset 0 leaves no room for the first) yields 0, which the repair refuses.
 std::uint32_t Analysis::FallbackFatSize(bool directoryFound) const
 {
     const VolumeLayout& layout = state_.Layout;
     if (!directoryFound || layout.SectorsPerCluster == 0) return 0;
-    if (layout.Fat2Offset == 0 || secondCopyKind_ == FatStartKind::None) return 0;
     if (layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return 0;
 
     const std::int64_t fatSize =
