@@ -64,7 +64,9 @@ std::uint32_t Analysis::FallbackFatSize(bool directoryFound) const
 {
     const VolumeLayout& layout = state_.Layout;
     if (!directoryFound || layout.SectorsPerCluster == 0) return 0;
-    if (layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return 0;
+    // The directory found now lies at or after the volume start; a "." entry
+    // naming cluster 1 puts it before the data area.
+    if (layout.DirClusterOffset < 0) return 0;
 
     const std::int64_t fatSize =
         DataStartFromDirectory(layout) - RootSectorsAfterSecondCopy() - std::int64_t{layout.Fat2Offset};

@@ -269,6 +269,12 @@ TEST_F(FatSearch, FallbackNeedsAClusterSizeFromThisAnalysis)
     state.Layout.SectorsPerCluster = 1;
     Analyse(Fat32OnlyProfile);
     EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+
+    // Cluster 1 is none of the data area's: the directory would lie before it.
+    Put(700, DirectoryStart(1));
+    Analyse();
+    EXPECT_LT(state.Layout.DirClusterOffset, 0);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
 }
 
 TEST_F(FatSearch, Fat32OnlyRefusesTwoFindsBelow255)
