@@ -377,6 +377,17 @@ TEST_F(FatTypeChoice, ProbeKeepsAnEarlierTypeThatTheSignatureConfirms)
     EXPECT_EQ(state.Layout.FatType, "FAT32");
 }
 
+// A FAT start at offset 0, where the boot sector belongs, is no first copy:
+// its width does not count against the second copy's.
+TEST_F(FatTypeChoice, FatStartAtTheVolumeStartSaysNothingOfTheWidth)
+{
+    SetVolume(2048, SparseFat32::Sectors);
+    Put(2048, Fat16Start);
+    Put(2048 + SparseFat32::Reserved + SparseFat32::FatSize, Fat32Start);
+    ProbeAfterFatSearch(FatStartKind::Fat32);
+    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
+}
+
 TEST_F(FatTypeChoice, ProbeDecidesWhenTheCopiesDisagree)
 {
     SetVolume(2048, SparseFat32::Sectors);
