@@ -6,18 +6,12 @@
 #include <cstdint>
 
 #include "disk/d_api.h"
+#include "disk/partition_table_layout.h"
 #include "platform/little_endian.h"
 
 namespace d_api {
 namespace {
 
-constexpr std::size_t FirstEntry = 0x1BE;
-constexpr std::size_t EntryBytes = 16;
-constexpr std::size_t TypeAt = 4;
-constexpr std::size_t StartAt = 8;
-constexpr std::size_t LengthAt = 12;
-constexpr std::size_t SignatureAt = 510;
-constexpr std::uint16_t Signature = 0xAA55;
 constexpr std::uint64_t LastAddressableSector = UINT32_MAX;
 
 const char* TypeName(std::uint8_t type)
@@ -46,7 +40,7 @@ const char* TypeName(std::uint8_t type)
 
 std::uint8_t EntryType(const std::array<std::uint8_t, SectorSize>& table, int entry)
 {
-    return table[FirstEntry + entry * EntryBytes + TypeAt];
+    return table[partition_table::EntryAt(entry) + partition_table::TypeAt];
 }
 
 // The walk goes on only while entries 2 to 4 hold something and the sector
@@ -54,8 +48,8 @@ std::uint8_t EntryType(const std::array<std::uint8_t, SectorSize>& table, int en
 bool EndsWalk(const std::array<std::uint8_t, SectorSize>& table)
 {
     bool restEmpty = EntryType(table, 1) == 0 && EntryType(table, 2) == 0 && EntryType(table, 3) == 0;
-    std::uint16_t signature = platform::Le16(table, SignatureAt);
-    return restEmpty || signature != Signature;
+    std::uint16_t signature = platform::Le16(table, partition_table::SignatureAt);
+    return restEmpty || signature != partition_table::Signature;
 }
 
 }  // namespace
@@ -74,9 +68,12 @@ void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail)
             detail.Count = static_cast<std::uint8_t>(pass - 1);
             return;
         }
-        std::uint32_t start = platform::Le32(table, FirstEntry + StartAt);
-        std::uint32_t length = platform::Le32(table, FirstEntry + LengthAt);
-        if (const char* name = TypeName(table[FirstEntry + TypeAt])) detail.Names[pass] = name;
+        // Only the first entry describes a partition; the others only decide
+        // whether the walk goes on.
+        constexpr std::size_t first = partition_table::EntryAt(0);
+        std::uint32_t start = platform::Le32(table, first + partition_table::FirstSectorAt);
+        std::uint32_t length = platform::Le32(table, first + partition_table::SectorCountAt);
+        if (const char* name = TypeName(table[first + partition_table::TypeAt])) detail.Names[pass] = name;
         detail.TableSectors[pass] = static_cast<std::int64_t>(position);
         position += std::uint64_t(start) + length;
         detail.Sizes[pass] = static_cast<std::int64_t>(position - previous);

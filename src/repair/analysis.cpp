@@ -15,7 +15,9 @@ Analysis::Analysis(RepairState& state, RepairHost& host, const AnalysisProfile& 
 bool Analysis::AnalyseFat()
 {
     const bool directoryFound = FindDirCluster();
-    if (Stopped() || FindFats() != FatSearchEnd::Scanned) return false;
+    // After a stop in the directory search the FAT search ends at its first
+    // sector, as Stopped.
+    if (FindFats() != FatSearchEnd::Scanned) return false;
     DeriveLayout(directoryFound);
 
     if (profile_.refusesUnusableLayout && !(directoryFound && LayoutIsUsable(state_.Layout))) {

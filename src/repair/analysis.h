@@ -96,6 +96,9 @@ FatStartKind FatStartKindOf(std::span<const std::uint8_t, d_api::SectorSize> sec
 // sectors, volume length and FAT size all non-zero.
 bool LayoutIsUsable(const VolumeLayout& layout);
 
+// The FAT search examines the sectors from the volume start to this offset.
+inline constexpr std::uint32_t LastFatSearchOffset = 20000;
+
 // Sector numbers are 32 bits wide; nothing past this one can be addressed.
 inline constexpr std::uint64_t LastAddressableSector = 0xFFFFFFFFu;
 

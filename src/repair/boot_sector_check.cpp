@@ -3,21 +3,25 @@
 
 #include "repair/analysis.h"
 #include "platform/little_endian.h"
+#include "repair/boot_sector_layout.h"
 
 namespace repair {
 
 namespace {
 
+namespace bs = boot_sector;
+
 constexpr std::uint32_t LastBootSectorOffset = 512;
-constexpr std::size_t ReservedCountOffset = 14;
 
 }  // namespace
 
 bool IsBootSector(const AnalysisProfile& profile, std::span<const std::uint8_t, d_api::SectorSize> sector)
 {
-    if (sector[0] != 0xEB || sector[2] != 0x90) return false;
-    if (profile.bootSectorNeedsFat32Jump && sector[1] != 0x58) return false;
-    return sector[510] == 0x55 && sector[511] == 0xAA;
+    // The jump's distance is free: FAT16 and FAT32 boot sectors jump over
+    // tails of different lengths.
+    if (sector[bs::JumpAt] != bs::ShortJump || sector[bs::JumpFillerAt] != bs::NoOperation) return false;
+    if (profile.bootSectorNeedsFat32Jump && sector[bs::JumpDistanceAt] != bs::Fat32JumpDistance) return false;
+    return platform::Le16(sector, bs::SignatureAt) == bs::Signature;
 }
 
 bool Analysis::FindBootSector()
@@ -32,7 +36,7 @@ bool Analysis::FindBootSector()
     for (std::uint64_t sector = first; sector <= last && !Stopped(); ++sector) {
         ReadIntoSectorBuf(static_cast<std::uint32_t>(sector));
         if (!IsBootSector(profile_, state_.SectorBuf)) continue;
-        const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, ReservedCountOffset);
+        const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, bs::ReservedSectorsAt);
         if (fatSector <= LastAddressableSector && IsFatStart(static_cast<std::uint32_t>(fatSector))) found = true;
     }
     return found;

@@ -4,14 +4,18 @@
 #include <span>
 
 #include "platform/little_endian.h"
+#include "repair/boot_sector_layout.h"
 
 namespace repair {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> OemName{'M', 'S', 'D', 'O', 'S', '5', '.', '0'};
-constexpr std::uint8_t MediaFixedDisk = 0xF8;
-constexpr std::uint8_t ExtendedBootSignature = 0x29;
+namespace bs = boot_sector;
+
+constexpr std::array<std::uint8_t, bs::OemNameBytes> OemName{'M', 'S', 'D', 'O', 'S', '5', '.', '0'};
+// The first cluster of the data area, where formatters put the FAT32 root
+// directory; the image cannot know where the volume held it.
+constexpr std::uint32_t Fat32RootCluster = 2;
 constexpr std::uint32_t LabelMultiplier = 134775813;  // 0x08088405
 constexpr std::uint32_t LabelByteRange = 255;
 
@@ -19,23 +23,28 @@ constexpr std::uint32_t LabelByteRange = 255;
 void PutCommonFields(std::span<std::uint8_t> image, std::uint8_t jumpDistance, std::uint8_t sectorsPerCluster,
                      std::uint16_t reservedSectors, std::uint16_t rootEntries, std::uint32_t volumeSectors)
 {
-    image[0] = 0xEB;  // short jump over the parameter block
-    image[1] = jumpDistance;
-    image[2] = 0x90;
-    std::ranges::copy(OemName, image.begin() + 3);
-    platform::PutLe16(image, 11, d_api::SectorSize);
-    image[13] = sectorsPerCluster;
-    platform::PutLe16(image, 14, reservedSectors);
-    image[16] = 2;  // two FAT copies
-    platform::PutLe16(image, 17, rootEntries);
-    platform::PutLe16(image, 19, 0);  // the 32-bit sector count below is always used
-    image[21] = MediaFixedDisk;
-    platform::PutLe16(image, 24, 0);  // no geometry
-    platform::PutLe16(image, 26, 0);
-    platform::PutLe32(image, 28, 0);  // no hidden sectors
-    platform::PutLe32(image, 32, volumeSectors);
-    image[510] = 0x55;
-    image[511] = 0xAA;
+    image[bs::JumpAt] = bs::ShortJump;
+    image[bs::JumpDistanceAt] = jumpDistance;
+    image[bs::JumpFillerAt] = bs::NoOperation;
+    std::ranges::copy(OemName, image.begin() + bs::OemNameAt);
+    platform::PutLe16(image, bs::BytesPerSectorAt, d_api::SectorSize);
+    image[bs::SectorsPerClusterAt] = sectorsPerCluster;
+    platform::PutLe16(image, bs::ReservedSectorsAt, reservedSectors);
+    image[bs::FatCountAt] = FatCopies;
+    platform::PutLe16(image, bs::RootEntriesAt, rootEntries);
+    platform::PutLe16(image, bs::TotalSectors16At, 0);  // the 32-bit sector count below is always used
+    image[bs::MediaAt] = bs::MediaFixedDisk;
+    platform::PutLe16(image, bs::SectorsPerTrackAt, 0);  // no geometry
+    platform::PutLe16(image, bs::HeadsAt, 0);
+    platform::PutLe32(image, bs::HiddenSectorsAt, 0);
+    platform::PutLe32(image, bs::TotalSectors32At, volumeSectors);
+    platform::PutLe16(image, bs::SignatureAt, bs::Signature);
+}
+
+// Zeros over a field that is to hold nothing.
+void Clear(std::span<std::uint8_t> image, std::size_t at, std::size_t bytes)
+{
+    std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(at), bytes, 0);
 }
 
 }  // namespace
@@ -49,34 +58,36 @@ std::uint32_t LabelGenerator::Draw(std::uint32_t range)
 void BuildFat16Image(SectorImage& image, std::uint8_t sectorsPerCluster, std::uint16_t reservedSectors,
                      std::uint32_t volumeSectors, std::uint32_t sectorsPerFat)
 {
-    PutCommonFields(image, 0x3C, sectorsPerCluster, reservedSectors, 512, volumeSectors);
-    platform::PutLe16(image, 22, static_cast<std::uint16_t>(sectorsPerFat));
-    image[36] = 0;  // drive number
-    image[37] = 0;
-    image[38] = ExtendedBootSignature;
-    platform::PutLe32(image, 39, 0);                                  // volume serial
-    std::fill(image.begin() + 43, image.begin() + 54, 0);   // label
-    std::fill(image.begin() + 54, image.begin() + 62, 0);   // type text
+    PutCommonFields(image, bs::Fat16JumpDistance, sectorsPerCluster, reservedSectors, Fat16RootEntries,
+                    volumeSectors);
+    platform::PutLe16(image, bs::FatSectors16At, static_cast<std::uint16_t>(sectorsPerFat));
+    image[bs::fat16::DriveNumberAt] = 0;
+    image[bs::fat16::Reserved1At] = 0;
+    image[bs::fat16::BootSignatureAt] = bs::ExtendedBootSignature;
+    platform::PutLe32(image, bs::fat16::VolumeIdAt, 0);
+    Clear(image, bs::fat16::VolumeLabelAt, bs::VolumeLabelBytes);
+    Clear(image, bs::fat16::FileSystemTypeAt, bs::FileSystemTypeBytes);
 }
 
 void BuildFat32Image(SectorImage& image, LabelGenerator& labels, std::uint8_t sectorsPerCluster,
                      std::uint16_t reservedSectors, std::uint32_t volumeSectors, std::uint32_t sectorsPerFat)
 {
-    PutCommonFields(image, 0x58, sectorsPerCluster, reservedSectors, 0, volumeSectors);
-    platform::PutLe16(image, 22, 0);  // the FAT size is in the 32-bit field
-    platform::PutLe32(image, 36, sectorsPerFat);
-    platform::PutLe16(image, 40, 0);  // both FATs mirrored
-    platform::PutLe16(image, 42, 0);  // version 0.0
-    platform::PutLe32(image, 44, 2);  // root directory cluster
-    platform::PutLe16(image, 48, 0);  // no FSInfo sector
-    platform::PutLe16(image, 50, 0);  // no backup boot sector
-    std::fill(image.begin() + 52, image.begin() + 64, 0);
-    image[64] = 0;  // drive number
-    image[65] = 0;
-    image[66] = ExtendedBootSignature;
-    platform::PutLe32(image, 67, 0);  // volume serial
-    for (std::size_t i = 71; i < 82; ++i) image[i] = static_cast<std::uint8_t>(labels.Draw(LabelByteRange));
-    std::fill(image.begin() + 82, image.begin() + 90, 0);  // type text
+    PutCommonFields(image, bs::Fat32JumpDistance, sectorsPerCluster, reservedSectors, 0, volumeSectors);
+    platform::PutLe16(image, bs::FatSectors16At, 0);  // the FAT size is in the 32-bit field
+    platform::PutLe32(image, bs::fat32::FatSectors32At, sectorsPerFat);
+    platform::PutLe16(image, bs::fat32::ExtFlagsAt, 0);  // both FATs mirrored
+    platform::PutLe16(image, bs::fat32::FsVersionAt, 0);
+    platform::PutLe32(image, bs::fat32::RootClusterAt, Fat32RootCluster);
+    platform::PutLe16(image, bs::fat32::FsInfoSectorAt, 0);      // no FSInfo sector
+    platform::PutLe16(image, bs::fat32::BackupBootSectorAt, 0);  // no backup boot sector
+    Clear(image, bs::fat32::ReservedAt, bs::fat32::ReservedBytes);
+    image[bs::fat32::DriveNumberAt] = 0;
+    image[bs::fat32::Reserved1At] = 0;
+    image[bs::fat32::BootSignatureAt] = bs::ExtendedBootSignature;
+    platform::PutLe32(image, bs::fat32::VolumeIdAt, 0);
+    for (std::size_t i = 0; i < bs::VolumeLabelBytes; ++i)
+        image[bs::fat32::VolumeLabelAt + i] = static_cast<std::uint8_t>(labels.Draw(LabelByteRange));
+    Clear(image, bs::fat32::FileSystemTypeAt, bs::FileSystemTypeBytes);
 }
 
 BootSectorWriter::BootSectorWriter(const RepairState& state) : state_(state) {}

@@ -13,6 +13,12 @@ namespace repair {
 
 using SectorImage = std::array<std::uint8_t, d_api::SectorSize>;
 
+// The root directory that the FAT16 image declares: 512 entries, as FAT16
+// formatters give a hard disk.
+inline constexpr std::uint16_t Fat16RootEntries = 512;
+// Both images declare two FAT copies, the number the search finds.
+inline constexpr std::uint8_t FatCopies = 2;
+
 // Source of the FAT32 volume-label bytes: a linear congruential sequence
 // starting from 0 in every run, so the first label of a run is always the same.
 class LabelGenerator {

@@ -2,25 +2,20 @@
 // and the first cluster in its "." entry give the cluster size.
 
 #include <algorithm>
-#include <array>
 
 #include "repair/analysis.h"
-#include "platform/little_endian.h"
+#include "repair/directory_entry_layout.h"
 
 namespace repair {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> DotName{'.', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-constexpr std::array<std::uint8_t, 8> DotDotName{'.', '.', ' ', ' ', ' ', ' ', ' ', ' '};
-constexpr std::size_t SecondEntry = 32;
-constexpr std::size_t ClusterHighWord = 20;
-constexpr std::size_t ClusterLowWord = 26;
-
+// Only the names count; extension and attributes are not examined.
 bool HoldsDotPair(std::span<const std::uint8_t> sector)
 {
-    return std::ranges::equal(sector.first(8), DotName) &&
-           std::ranges::equal(sector.subspan(SecondEntry, 8), DotDotName);
+    return std::ranges::equal(sector.subspan(dir_entry::NameAt, dir_entry::NameBytes), dir_entry::DotName) &&
+           std::ranges::equal(sector.subspan(dir_entry::Bytes + dir_entry::NameAt, dir_entry::NameBytes),
+                              dir_entry::DotDotName);
 }
 
 }  // namespace
@@ -59,8 +54,7 @@ bool Analysis::FindDotEntries(std::span<const std::uint8_t> block, std::uint32_t
     for (std::uint64_t s = 0; s < inspected; ++s) {
         const auto sector = block.subspan(s * d_api::SectorSize, d_api::SectorSize);
         if (HoldsDotPair(sector)) {
-            const std::uint32_t cluster =
-                (std::uint32_t{platform::Le16(sector, ClusterHighWord)} << 16) | platform::Le16(sector, ClusterLowWord);
+            const std::uint32_t cluster = dir_entry::FirstCluster(sector, 0);
             // A "." entry naming cluster 0 gives no cluster size; the search
             // passes over it as over any other sector.
             if (cluster != 0) {

@@ -8,9 +8,13 @@ namespace repair {
 
 namespace {
 
-constexpr std::uint32_t Fat16Start = 0xFFFFFFF8;  // entries 0xFFF8 (media F8) and 0xFFFF
-constexpr std::uint32_t Fat32Start = 0x0FFFFFF8;  // entry 0x0FFFFFF8 (media F8)
-constexpr std::uint32_t LastFatSearchOffset = 20000;
+// What a FAT of a fixed disk begins with, bytes 0 to 3 read as one number:
+// entry 0 repeats the media byte F8 with every other bit set, and on FAT16
+// entry 1 is the end-of-chain mark 0xFFFF of a volume unmounted cleanly. Any
+// other start (another media byte, the dirty bit of a FAT16 entry 1 cleared)
+// is not taken for a FAT, so a sector of file data rarely passes.
+constexpr std::uint32_t Fat16Start = 0xFFFFFFF8;  // entries 0xFFF8 and 0xFFFF
+constexpr std::uint32_t Fat32Start = 0x0FFFFFF8;  // entry 0x0FFFFFF8, its reserved top bits clear
 constexpr unsigned FatStartsThatEndTheSearch = 3;
 
 }  // namespace

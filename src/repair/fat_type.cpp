@@ -13,11 +13,18 @@ namespace {
 
 constexpr int WordsExamined = 32;
 
-// Words that say nothing about the width: free entries, the media and
-// end-of-chain markers of either width, and the high halves of FAT32 markers.
+// Words that say nothing about the width, so the decision passes over them.
+constexpr std::uint16_t FreeEntry = 0x0000;          // a free cluster, or the high half of a small FAT32 link
+constexpr std::uint16_t Fat32MarkerHigh = 0x0FFF;    // high half of a FAT32 marker (0x0FFFFFF8 ... 0x0FFFFFFF)
+constexpr std::uint16_t Fat32ReservedBitsHigh = 0xEFFF;  // high half of a FAT32 mark whose reserved top bits are set
+// From here to 0xFFFF: the media entry 0xFFF8, bad-cluster and end-of-chain
+// marks of FAT16 and the low halves of FAT32 ones. 0xFFF0 is a link like any
+// other word.
+constexpr std::uint16_t FirstMarker = 0xFFF1;
+
 bool SaysNothingAboutWidth(std::uint16_t word)
 {
-    return word == 0x0000 || word == 0x0FFF || word == 0xEFFF || word >= 0xFFF1;
+    return word == FreeEntry || word == Fat32MarkerHigh || word == Fat32ReservedBitsHigh || word >= FirstMarker;
 }
 
 }  // namespace

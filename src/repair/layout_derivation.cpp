@@ -48,7 +48,7 @@ void Analysis::DropClusterSizeThatMissesTheDirectory()
 {
     VolumeLayout& layout = state_.Layout;
     if (layout.SectorsPerCluster == 0 || layout.SectorsPerFat == 0) return;
-    const std::int64_t dataStart = std::int64_t{layout.ReservedSectors} + 2 * std::int64_t{layout.SectorsPerFat} +
+    const std::int64_t dataStart = std::int64_t{layout.ReservedSectors} + FatCopies * std::int64_t{layout.SectorsPerFat} +
                                    RootSectorsAfterSecondCopy();
     if (DataStartFromDirectory(layout) != dataStart) layout.SectorsPerCluster = 0;
 }
@@ -57,15 +57,16 @@ void Analysis::DropClusterSizeThatMissesTheDirectory()
 // area begins, as the directory found by this analysis tells it: the data
 // area follows the second copy directly on FAT32, and after the root
 // directory on FAT16. Anything that does not fit together (no directory found
-// now, no second copy, a data area that does not lie after the second copy, a
-// first copy that would have to start at or before the boot sector) yields 0,
-// which the repair refuses.
+// now, a data area that does not lie after the second copy, a first copy that
+// would have to start at or before the boot sector; without a second copy its
+// offset 0 leaves no room for the first) yields 0, which the repair refuses.
 std::uint32_t Analysis::FallbackFatSize(bool directoryFound) const
 {
     const VolumeLayout& layout = state_.Layout;
     if (!directoryFound || layout.SectorsPerCluster == 0) return 0;
-    if (layout.Fat2Offset == 0 || secondCopyKind_ == FatStartKind::None) return 0;
-    if (layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return 0;
+    // The directory found now lies at or after the volume start; a "." entry
+    // naming cluster 1 puts it before the data area.
+    if (layout.DirClusterOffset < 0) return 0;
 
     const std::int64_t fatSize =
         DataStartFromDirectory(layout) - RootSectorsAfterSecondCopy() - std::int64_t{layout.Fat2Offset};

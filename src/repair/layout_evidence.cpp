@@ -5,7 +5,9 @@
 #include <optional>
 
 #include "platform/little_endian.h"
+#include "repair/directory_entry_layout.h"
 #include "repair/drive_extent.h"
+#include "repair/fat_entry_layout.h"
 #include "repair/layout_facts.h"
 
 namespace repair {
@@ -25,19 +27,19 @@ std::uint64_t LargestFatSurplus(std::uint64_t needed) { return needed / 32 + 8; 
 // bounded on volumes whose FAT runs to many megabytes.
 constexpr std::uint32_t ComparedFatSectors = 2048;
 
-constexpr std::uint32_t Fat16EntryBytes = 2;
-constexpr std::uint32_t Fat32EntryBytes = 4;
-constexpr std::uint32_t Fat32EntryMask = 0x0FFFFFFF;
-constexpr std::uint32_t FirstCluster = 2;
-constexpr std::uint32_t Fat16Bad = 0xFFF7;
-constexpr std::uint32_t Fat32Bad = 0x0FFFFFF7;
+using fat_entry::FirstCluster;
 
-// Where the "." entry names its own cluster and ".." its parent's (0: the root).
-constexpr std::size_t DotDotEntry = 32;
-constexpr std::size_t ClusterHighWord = 20;
-constexpr std::size_t ClusterLowWord = 26;
-constexpr std::size_t NameBytes = 11;
-constexpr std::array<std::uint8_t, NameBytes> DotName{'.', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+// The ".." entry, which names the parent's cluster (0: the root), follows the
+// "." entry, which names the directory's own.
+constexpr std::size_t DotDotEntry = dir_entry::Bytes;
+
+// A "." entry in full: the name and a blank extension.
+bool IsDotEntry(std::span<const std::uint8_t> entry)
+{
+    return std::ranges::equal(entry.subspan(dir_entry::NameAt, dir_entry::NameBytes), dir_entry::DotName) &&
+           std::ranges::equal(entry.subspan(dir_entry::ExtensionAt, dir_entry::ExtensionBytes),
+                              dir_entry::BlankExtension);
+}
 
 class FallbackEvidence {
 public:
@@ -86,19 +88,19 @@ private:
 
     std::optional<std::uint32_t> FatEntry(std::uint64_t copyStart, std::uint32_t cluster) const
     {
-        const std::uint32_t width = fat32_ ? Fat32EntryBytes : Fat16EntryBytes;
+        const std::uint32_t width = fat32_ ? fat_entry::Fat32Bytes : fat_entry::Fat16Bytes;
         const std::uint64_t byte = std::uint64_t{cluster} * width;
         const auto sector = Read(copyStart + byte / d_api::SectorSize);
         if (!sector) return std::nullopt;
         const std::size_t at = byte % d_api::SectorSize;
-        return fat32_ ? platform::Le32(*sector, at) & Fat32EntryMask : platform::Le16(*sector, at);
+        return fat32_ ? platform::Le32(*sector, at) & fat_entry::Fat32Mask : platform::Le16(*sector, at);
     }
 
     // In use: the next cluster of its chain inside the volume, or the chain's
     // end (the values above the bad-cluster mark).
     bool Allocated(std::uint32_t entry) const
     {
-        const std::uint32_t bad = fat32_ ? Fat32Bad : Fat16Bad;
+        const std::uint32_t bad = fat32_ ? fat_entry::Fat32Bad : fat_entry::Fat16Bad;
         if (entry == bad) return false;
         return entry > bad || (entry >= FirstCluster && entry < clusters_.count + FirstCluster);
     }
@@ -111,24 +113,17 @@ private:
         return entry && Allocated(*entry);
     }
 
-    static std::uint32_t ClusterOf(const SectorBytes& sector, std::size_t entry)
-    {
-        return (std::uint32_t{platform::Le16(sector, entry + ClusterHighWord)} << 16) |
-               platform::Le16(sector, entry + ClusterLowWord);
-    }
-
     // ".." names the root (0) or a directory whose own "." names its cluster.
     bool ParentIsADirectory() const
     {
         const auto directory = Read(std::uint64_t{layout_.DirSector} - layout_.VolumeStart);
         if (!directory) return false;
-        const std::uint32_t parent = ClusterOf(*directory, DotDotEntry);
+        const std::uint32_t parent = dir_entry::FirstCluster(*directory, DotDotEntry);
         if (parent == 0) return true;
         if (parent < FirstCluster || parent >= clusters_.count + FirstCluster) return false;
         const auto parentStart =
             Read(clusters_.dataStart + std::uint64_t{parent - FirstCluster} * layout_.SectorsPerCluster);
-        return parentStart && std::equal(DotName.begin(), DotName.end(), parentStart->begin()) &&
-               ClusterOf(*parentStart, 0) == parent;
+        return parentStart && IsDotEntry(*parentStart) && dir_entry::FirstCluster(*parentStart, 0) == parent;
     }
 
     const RepairState& state_;
@@ -143,8 +138,10 @@ bool LayoutConfirmedByDisk(const RepairState& state, bool fat32)
 {
     const VolumeLayout& layout = state.Layout;
     if (layout.Fat1Offset != 0) return true;
+    // The directory lies inside the volume at a cluster offset of 0 or more:
+    // the fallback gives no FAT size otherwise, and the facts refuse that.
     const std::optional<DeclaredClusters> clusters = DeclaredClustersOf(layout, fat32);
-    if (!clusters || layout.DirSector < layout.VolumeStart || layout.DirClusterOffset < 0) return false;
+    if (!clusters) return false;
     return FallbackEvidence(state, fat32, *clusters).Confirmed();
 }
 

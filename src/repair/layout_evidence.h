@@ -17,8 +17,8 @@
 namespace repair {
 
 // True when the layout in `state` (written as FAT32 when `fat32`) is confirmed
-// by the disk; reads that fail count against it. The layout must meet the
-// plain facts (MeetsFatVolumeFacts) first.
+// by the disk; reads that fail count against it. The layout must come from
+// the analysis and meet the plain facts (MeetsFatVolumeFacts) first.
 bool LayoutConfirmedByDisk(const RepairState& state, bool fat32);
 
 }  // namespace repair

@@ -5,18 +5,17 @@
 
 #include "disk/d_api.h"
 #include "repair/analysis.h"
+#include "repair/fat_entry_layout.h"
 
 namespace repair {
 
 namespace {
 
-constexpr std::uint64_t Fat16EntryBytes = 2;
-constexpr std::uint64_t Fat32EntryBytes = 4;
-// Entries 0 and 1 hold the media byte and flags; cluster 2 is the first.
-constexpr std::uint64_t ReservedFatEntries = 2;
-
 // The fields that the boot-sector images give these values: one byte for the
 // cluster size, 16 bits for the reserved count and for a FAT16 FAT size.
+// A repair never fails the 16-bit test: it derives both values from offsets
+// of FAT starts that the search found, none past LastFatSearchOffset.
+static_assert(LastFatSearchOffset <= std::numeric_limits<std::uint16_t>::max());
 bool FitsItsField(const VolumeLayout& layout, bool fat32)
 {
     constexpr std::uint32_t sixteenBits = std::numeric_limits<std::uint16_t>::max();
@@ -28,7 +27,7 @@ bool FitsItsField(const VolumeLayout& layout, bool fat32)
 std::optional<DeclaredClusters> DeclaredClustersOf(const VolumeLayout& layout, bool fat32)
 {
     if (layout.SectorsPerCluster == 0) return std::nullopt;
-    const std::uint64_t dataStart = std::uint64_t{layout.ReservedSectors} + 2 * std::uint64_t{layout.SectorsPerFat} +
+    const std::uint64_t dataStart = std::uint64_t{layout.ReservedSectors} + FatCopies * std::uint64_t{layout.SectorsPerFat} +
                                     (fat32 ? 0 : Fat16RootSectors);
     if (dataStart >= layout.VolumeSectors) return std::nullopt;
     return DeclaredClusters{dataStart, (layout.VolumeSectors - dataStart) / layout.SectorsPerCluster};
@@ -36,7 +35,8 @@ std::optional<DeclaredClusters> DeclaredClustersOf(const VolumeLayout& layout, b
 
 std::uint64_t FatSectorsNeeded(std::uint64_t clusters, bool fat32)
 {
-    const std::uint64_t bytes = (clusters + ReservedFatEntries) * (fat32 ? Fat32EntryBytes : Fat16EntryBytes);
+    const std::uint64_t bytes =
+        (clusters + fat_entry::ReservedEntries) * (fat32 ? fat_entry::Fat32Bytes : fat_entry::Fat16Bytes);
     return (bytes + d_api::SectorSize - 1) / d_api::SectorSize;
 }
 

@@ -7,15 +7,18 @@
 #include <cstdint>
 #include <optional>
 
+#include "repair/boot_sector_images.h"
+#include "repair/directory_entry_layout.h"
 #include "repair/repair_state.h"
 
 namespace repair {
 
-// The root directory between the second FAT copy and the data area of a
-// FAT16 volume: the 512 entries of 32 bytes that the rebuilt FAT16 boot
-// sector declares (and that FAT16 formatters give a hard disk). A FAT32
-// volume keeps its root directory in the data area.
-inline constexpr std::uint32_t Fat16RootSectors = 32;
+// The sectors of the root directory between the second FAT copy and the data
+// area of a FAT16 volume: the entries that the rebuilt FAT16 boot sector
+// declares, 32 bytes each. A FAT32 volume keeps its root directory in the
+// data area.
+inline constexpr std::uint32_t Fat16RootSectors = Fat16RootEntries * dir_entry::Bytes / d_api::SectorSize;
+static_assert(Fat16RootEntries * dir_entry::Bytes % d_api::SectorSize == 0, "the root directory fills whole sectors");
 
 // The largest cluster size of a FAT volume with 512-byte sectors (64 KiB);
 // sizes are powers of two, and larger ones overflow the one-byte field.

@@ -2,6 +2,7 @@
 // the FAT-type decision, on described machines.
 
 #include "machine_fixture.h"
+#include "fixtures/test_machine.h"
 
 namespace repair {
 namespace {
@@ -64,6 +65,17 @@ TEST_F(BootSectorCheck, ReservedCountPastTheLastSectorNumberLeadsNowhere)
     Put(0xFFFFFFFFu - 100, BootSector(0x58, 0xFFFF));  // would wrap to sector 65,434
     Put(65434, Fat32Start);
     EXPECT_FALSE(Check());
+}
+
+// The 513 sectors would run past the last sector number: none is examined,
+// so none is read round from sector 0, whose failed read would show its box.
+TEST_F(BootSectorCheck, VolumeWhoseSectorsRunPastTheLastNumberIsNotScanned)
+{
+    fixtures::MessageBoxRecorder boxes;
+    MakeDisk(std::uint64_t{1} << 32, {fixtures::MachineFault::ReadError(0, 0, 23)});
+    SetVolume(0xFFFFFFFFu - 100, 100);
+    EXPECT_FALSE(Check());
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 class FatType : public MachineTest {

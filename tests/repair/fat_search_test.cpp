@@ -249,6 +249,34 @@ TEST_F(FatSearch, FallbackYieldsNoFatSizeWhenThingsDoNotFitTogether)
     EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
 }
 
+// The fallback takes the data area's start from a directory found by this
+// analysis, with a cluster size.
+TEST_F(FatSearch, FallbackNeedsAClusterSizeFromThisAnalysis)
+{
+    MakeDisk(30000);
+    SetVolume(0, 20000);
+    Put(1032, Fat32Start);
+    // A "." entry naming a cluster further on than its sector lies from the
+    // volume start gives no cluster size.
+    Put(1500, DirectoryStart(2000));
+    Analyse();
+    EXPECT_EQ(state.Layout.SectorsPerCluster, 0u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+
+    // The FAT32-only program keeps an earlier search's cluster size when it
+    // finds no directory; that earlier directory says nothing of this volume.
+    Put(1500, fixtures::Sector{});
+    state.Layout.SectorsPerCluster = 1;
+    Analyse(Fat32OnlyProfile);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+
+    // Cluster 1 is none of the data area's: the directory would lie before it.
+    Put(700, DirectoryStart(1));
+    Analyse();
+    EXPECT_LT(state.Layout.DirClusterOffset, 0);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
+}
+
 TEST_F(FatSearch, Fat32OnlyRefusesTwoFindsBelow255)
 {
     MakeDisk(30000);

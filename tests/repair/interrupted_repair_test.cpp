@@ -25,7 +25,9 @@ namespace {
 constexpr std::uint64_t VolumeSectors = 140000;  // 350 cylinders of 16 heads and 25 sectors
 
 // A host whose person acts between two sectors: `act` runs at every message
-// dispatch of the analysis.
+// dispatch of the analysis. The read-error box and the save dialog also serve
+// the window's events while they are open: `atReadError` and `atSaveDialog`
+// run there.
 class ActingHost : public testing::RecordingHost {
 public:
     void ProcessMessages() override
@@ -33,7 +35,20 @@ public:
         RecordingHost::ProcessMessages();
         if (act) act();
     }
+    void ShowReadError(const std::string& text) override
+    {
+        RecordingHost::ShowReadError(text);
+        if (atReadError) atReadError();
+    }
+    std::optional<std::string> AskSaveFileName() override
+    {
+        const std::optional<std::string> answer = RecordingHost::AskSaveFileName();
+        if (atSaveDialog) atSaveDialog();
+        return answer;
+    }
     std::function<void()> act;
+    std::function<void()> atReadError;
+    std::function<void()> atSaveDialog;
 };
 
 struct Program {
@@ -214,6 +229,75 @@ TEST_F(InterruptedRepair, DriveCutToNothingDuringTheFatSearchGetsNoBootSector)
     const std::string last = host.events.back();
     EXPECT_TRUE(last == "information: " + std::string(texts::ReadError) || last == Message(texts::FileSystemDamaged))
         << last;
+}
+
+// The window closed while the read-error box of the boot-sector check is
+// open: the check's finds so far are no grounds for a refusal, told to nobody.
+TEST_F(InterruptedRepair, WindowClosedDuringTheBootSectorCheckEndsTheRepairSilently)
+{
+    for (const bool partition : {false, true}) {
+        SCOPED_TRACE(partition);
+        const fixtures::FatVolumeOptions intact{.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
+                                                .sectorsPerCluster = 1};
+        volume = partition ? fixtures::MakeVolumeOnDisk(dir.File("disk.img"), intact, 2048, fixtures::kTypeFat32Lba)
+                           : fixtures::MakeFatImage(dir.File("stick.img"), intact);
+        const fixtures::Sector bootSector = fixtures::ReadSector(volume.image, volume.startSector);
+        // Past the boot sector and the first FAT start that make it intact.
+        fixtures::InstallOneDriveMachine(
+            dir, {0, volume.image, partition ? fixtures::kMediaFixed : fixtures::kMediaRemovable},
+            {fixtures::MachineFault::ReadError(0, volume.startSector + 100, 23)});
+        ASSERT_TRUE(d_api::GetDriveParams(0, state.DriveParams));
+        RepairCommands commands(state, host, VolmenderRoads);
+        host.events.clear();
+        host.atReadError = [&] { commands.Stop(RepairStop::WindowClosed); };
+
+        if (partition)
+            commands.PartitionClick(1);
+        else
+            commands.RepairButton({});
+
+        ASSERT_FALSE(host.events.empty());
+        EXPECT_EQ(host.events.back(), "busy hidden");
+        EXPECT_EQ(host.Messages(), std::vector<std::string>{});
+        EXPECT_EQ(fixtures::ReadSector(volume.image, volume.startSector), bootSector);
+    }
+}
+
+// Unplugged while the read-error box of the boot-sector check's last sector is
+// open: the walk of the partition tables that follows finds the drive gone,
+// which is no partition type to refuse.
+TEST_F(InterruptedRepair, DriveGoneBeforeThePartitionTypeIsReadIsAFailedReadNotARefusal)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("disk.img"),
+                                        {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors - 4096,
+                                         .sectorsPerCluster = 1},
+                                        2048, fixtures::kTypeFat32Lba);
+    fixtures::DestroyBootSector(volume);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaFixed},
+                                     {fixtures::MachineFault::ReadError(0, volume.startSector + 512, 23)});
+    const std::string away = volume.image + ".away";
+    host.atReadError = [&] { std::filesystem::rename(volume.image, away); };
+
+    RepairCommands(state, host, VolmenderRoads).PartitionClick(1);
+    std::filesystem::rename(away, volume.image);
+
+    ASSERT_FALSE(host.events.empty());
+    // Told with the count of the sector the check could not read.
+    EXPECT_TRUE(host.events.back().starts_with("information: " + std::string(texts::ReadError))) << host.events.back();
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{});
+}
+
+TEST_F(InterruptedRepair, WindowClosedWhileTheSaveDialogIsOpenStartsNoAnalysis)
+{
+    MakeStick();
+    RepairCommands commands(state, host, VolmenderRoads);
+    host.atSaveDialog = [&] { commands.Stop(RepairStop::WindowClosed); };
+
+    commands.RepairButton({});
+
+    EXPECT_EQ(host.events,
+              (std::vector<std::string>{Message(texts::PleaseBackUp), "save dialog", "busy hidden"}));
+    EXPECT_EQ(fixtures::ReadSector(volume.image, 0), destroyed);
 }
 
 TEST_F(InterruptedRepair, PartitionOfADriveGoneBeforeTheClickIsAFailedReadNotARefusal)

@@ -10,6 +10,7 @@
 #include "machine_fixture.h"
 #include "repair/layout_evidence.h"
 #include "repair/layout_facts.h"
+#include "fixtures/test_machine.h"
 
 namespace repair {
 namespace {
@@ -52,8 +53,12 @@ INSTANTIATE_TEST_SUITE_P(
         FactsCase{"largest_cluster_size", true, [](VolumeLayout& l) { l.SectorsPerCluster = 128; }, true},
         FactsCase{"cluster_size_that_is_no_power_of_two", true, [](VolumeLayout& l) { l.SectorsPerCluster = 144; },
                   false},
+        FactsCase{"small_cluster_size_that_is_no_power_of_two", true,
+                  [](VolumeLayout& l) { l.SectorsPerCluster = 12; }, false},
         FactsCase{"cluster_size_past_one_byte", true, [](VolumeLayout& l) { l.SectorsPerCluster = 256; }, false},
         FactsCase{"no_cluster_size", true, [](VolumeLayout& l) { l.SectorsPerCluster = 0; }, false},
+        // The first FAT copy would lie over the boot sector.
+        FactsCase{"no_reserved_sectors", false, [](VolumeLayout& l) { l.ReservedSectors = 0; }, false},
         FactsCase{"reserved_count_past_16_bits", true,
                   [](VolumeLayout& l) {
                       l.ReservedSectors = 65536;
@@ -153,6 +158,34 @@ TEST_F(FallbackEvidence, DirectoryInAFreeClusterIsNoDirectoryOfThisVolume)
     EXPECT_FALSE(Confirmed());
 }
 
+// The bad-cluster mark is no link, also in a layout that declares clusters
+// with numbers past it.
+TEST_F(FallbackEvidence, DirectoryInABadClusterIsNoDirectoryOfThisVolume)
+{
+    Prepare(300000);
+    state.Layout.VolumeSectors = 300000;  // 74,891 clusters
+    SetEntry(FirstCopy, DirCluster, 0xFFF7);
+    SetEntry(SecondCopy, DirCluster, 0xFFF7);
+    EXPECT_FALSE(Confirmed());
+}
+
+// Entry 1 is no cluster, and 60,000 lies past the last of 51,091.
+TEST_F(FallbackEvidence, DirectoryLinkedOutsideTheVolumeIsNoDirectoryOfThisVolume)
+{
+    for (const std::uint16_t link : {1, 60000}) {
+        SetEntry(FirstCopy, DirCluster, link);
+        SetEntry(SecondCopy, DirCluster, link);
+        EXPECT_FALSE(Confirmed()) << link;
+    }
+}
+
+TEST_F(FallbackEvidence, UnreadableFatSectorConfirmsNothing)
+{
+    fixtures::MessageBoxRecorder boxes;  // outside a repair a failed read shows its box
+    UseMachine({fixtures::MachineFault::ReadError(0, SecondCopy + 7, 23)});
+    EXPECT_FALSE(Confirmed());
+}
+
 TEST_F(FallbackEvidence, ParentMustBeADirectoryOfThisVolume)
 {
     Put(DirSector, WithParent(testing::DirectoryStart(DirCluster), 50));
@@ -162,6 +195,19 @@ TEST_F(FallbackEvidence, ParentMustBeADirectoryOfThisVolume)
     Put(DirSector, WithParent(testing::DirectoryStart(DirCluster), 60000));
     Put(ClusterSector(60000), testing::DirectoryStart(60000));
     EXPECT_FALSE(Confirmed());
+}
+
+TEST_F(FallbackEvidence, ParentMustOpenWithItsOwnDotEntry)
+{
+    Put(DirSector, WithParent(testing::DirectoryStart(DirCluster), 50));
+    fixtures::Sector file = testing::DirectoryStart(50);
+    for (const char* name : {"FILE    TXT", ".       TXT"}) {
+        std::memcpy(file.data(), name, 11);
+        Put(ClusterSector(50), file);
+        EXPECT_FALSE(Confirmed()) << name << " is no \".\"";
+    }
+    Put(ClusterSector(50), testing::DirectoryStart(51));
+    EXPECT_FALSE(Confirmed()) << "a \".\" that names another cluster";
 }
 
 TEST_F(FallbackEvidence, SectorsPastTheDriveConfirmNothing)

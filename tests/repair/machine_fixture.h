@@ -13,7 +13,10 @@
 #include "fixtures/test_machine.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
+#include "platform/little_endian.h"
 #include "repair/analysis.h"
+#include "repair/boot_sector_layout.h"
+#include "repair/directory_entry_layout.h"
 #include "repair/repair_state.h"
 
 namespace repair::testing {
@@ -31,23 +34,25 @@ inline const fixtures::Sector Fat16Start = SectorBeginning({0xF8, 0xFF, 0xFF, 0x
 // The first sector of a subdirectory whose "." entry names `cluster`.
 inline fixtures::Sector DirectoryStart(std::uint32_t cluster)
 {
+    constexpr std::size_t dotDot = dir_entry::Bytes;
     fixtures::Sector sector{};
-    std::memcpy(sector.data(), ".          ", 11);
-    sector[11] = 0x10;
-    fixtures::WriteLe16(sector.data() + 20, static_cast<std::uint16_t>(cluster >> 16));
-    fixtures::WriteLe16(sector.data() + 26, static_cast<std::uint16_t>(cluster));
-    std::memcpy(sector.data() + 32, "..         ", 11);
-    sector[43] = 0x10;
+    std::memcpy(sector.data() + dir_entry::NameAt, ".          ", dir_entry::NameBytes + dir_entry::ExtensionBytes);
+    sector[dir_entry::AttributesAt] = dir_entry::Directory;
+    platform::PutLe16(sector, dir_entry::ClusterHighAt, static_cast<std::uint16_t>(cluster >> 16));
+    platform::PutLe16(sector, dir_entry::ClusterLowAt, static_cast<std::uint16_t>(cluster));
+    std::memcpy(sector.data() + dotDot + dir_entry::NameAt, "..         ",
+                dir_entry::NameBytes + dir_entry::ExtensionBytes);
+    sector[dotDot + dir_entry::AttributesAt] = dir_entry::Directory;
     return sector;
 }
 
 // A boot sector with the given jump distance and reserved-sector count.
 inline fixtures::Sector BootSector(std::uint8_t jump, std::uint16_t reserved)
 {
-    fixtures::Sector sector = SectorBeginning({0xEB, jump, 0x90});
-    fixtures::WriteLe16(sector.data() + 14, reserved);
-    sector[510] = 0x55;
-    sector[511] = 0xAA;
+    namespace bs = boot_sector;
+    fixtures::Sector sector = SectorBeginning({bs::ShortJump, jump, bs::NoOperation});
+    platform::PutLe16(sector, bs::ReservedSectorsAt, reserved);
+    platform::PutLe16(sector, bs::SignatureAt, bs::Signature);
     return sector;
 }
 

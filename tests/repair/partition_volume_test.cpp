@@ -51,6 +51,10 @@ TEST(PartitionVolume, PartitionBeyondTheLastSectorNumberHasNoVolume)
     EXPECT_EQ(PartitionVolumeStart(endsAtTheLast, 1), 0xFFFF'F000u);
     const auto startsBeyond = OnePartition(0xFFFF'FFFF, 63, 100, 2);
     EXPECT_FALSE(PartitionVolumeStart(startsBeyond, 2).has_value());
+    // Empty, so it ends one sector before its start, the last sector number:
+    // a start cut to 32 bits would be sector 0.
+    const auto emptyJustBeyond = OnePartition(0, 0x1'0000'0000, 0);
+    EXPECT_FALSE(PartitionVolumeStart(emptyJustBeyond, 1).has_value());
 }
 
 // A volume lies after the table that describes it and ends on its drive.
@@ -65,6 +69,16 @@ TEST(PartitionPlacement, AfterItsTableAndOnTheDrive)
         << "over its extended table";
     EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 63, 0), 1, drive)) << "empty";
     EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(OnePartition(0, 200000, 10), 1, drive)) << "past the end";
+}
+
+// Partition numbers run from 1: entry 0 of the record is never a partition,
+// whatever it holds.
+TEST(PartitionPlacement, NumberZeroNamesNoPartition)
+{
+    const auto zeroth = OnePartition(0, 63, 1000, 0);
+    EXPECT_FALSE(PartitionLiesAfterItsTableAndOnTheDrive(zeroth, 0, 100000));
+    EXPECT_FALSE(PartitionVolumeStart(zeroth, 0).has_value());
+    EXPECT_FALSE(PartitionVolumeSectors(zeroth, 0).has_value());
 }
 
 }  // namespace

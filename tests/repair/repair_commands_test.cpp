@@ -21,8 +21,9 @@ using testing::SectorBeginning;
 using testing::SparseFat16;
 using testing::SparseFat32;
 
-std::uint16_t Le16At(const fixtures::Sector& sector, std::size_t at) { return fixtures::ReadLe16(sector.data() + at); }
-std::uint32_t Le32At(const fixtures::Sector& sector, std::size_t at) { return fixtures::ReadLe32(sector.data() + at); }
+namespace bs = boot_sector;
+using platform::Le16;
+using platform::Le32;
 
 class RemovableRoad : public RoadsTest {
 protected:
@@ -49,11 +50,11 @@ TEST_F(RemovableRoad, RepairsTheWholeDeviceAsOneVolumeFromSectorZero)
     EXPECT_EQ(fixtures::ReadHostFile(dir.File("old.dat")), std::vector<std::uint8_t>(old.begin(), old.end()));
 
     const fixtures::Sector written = Get(0);
-    EXPECT_EQ(written[1], 0x58);  // the FAT32 image
-    EXPECT_EQ(written[13], 1);
-    EXPECT_EQ(Le16At(written, 14), SparseFat32::Reserved);
-    EXPECT_EQ(Le32At(written, 32), SparseFat32::Sectors);
-    EXPECT_EQ(Le32At(written, 36), SparseFat32::FatSize);
+    EXPECT_EQ(written[bs::JumpDistanceAt], bs::Fat32JumpDistance);
+    EXPECT_EQ(written[bs::SectorsPerClusterAt], 1);
+    EXPECT_EQ(Le16(written, bs::ReservedSectorsAt), SparseFat32::Reserved);
+    EXPECT_EQ(Le32(written, bs::TotalSectors32At), SparseFat32::Sectors);
+    EXPECT_EQ(Le32(written, bs::fat32::FatSectors32At), SparseFat32::FatSize);
     EXPECT_FALSE(volmender.Running());
 }
 
@@ -122,6 +123,49 @@ TEST_F(RemovableRoad, LayoutWithoutFatsIsNotWritten)
     EXPECT_FALSE(Wrote(0));
 }
 
+// The window closed while the read-error box of the layout checks is open:
+// what the checks made of a sector they could not read is told to nobody.
+TEST_F(RoadsTest, WindowClosedDuringTheLayoutChecksEndsTheRepairSilently)
+{
+    // A FAT16 volume whose first FAT copy lost its start, so the disk must
+    // confirm the layout: 4 reserved sectors, FATs of 200 sectors at 4 and
+    // 204, 32 root sectors, 2 KiB clusters. Its subdirectory in cluster 1,500
+    // names as parent cluster 5,000, where no search reads and no read succeeds.
+    constexpr std::uint32_t dataStart = 436;
+    constexpr std::uint32_t dirCluster = 1500;
+    constexpr std::uint32_t parentCluster = 5000;
+    const auto clusterSector = [](std::uint32_t cluster) { return dataStart + (cluster - 2) * 4; };
+    MakeRemovable(204800, {fixtures::MachineFault::ReadError(0, clusterSector(parentCluster), 23)});
+    Put(204, Fat16Start);
+    fixtures::Sector chainEnd{};  // the directory's cluster ends its chain, in both copies
+    platform::PutLe16(chainEnd, dirCluster * 2 % 512, 0xFFFF);
+    Put(4 + dirCluster * 2 / 512, chainEnd);
+    Put(204 + dirCluster * 2 / 512, chainEnd);
+    fixtures::Sector directory = testing::DirectoryStart(dirCluster);
+    platform::PutLe16(directory, dir_entry::Bytes + dir_entry::ClusterLowAt, parentCluster);
+    Put(clusterSector(dirCluster), directory);
+    ChooseDrive0();
+    struct ClosingHost : testing::RecordingHost {
+        void ShowReadError(const std::string& text) override
+        {
+            RecordingHost::ShowReadError(text);
+            commands->Stop(RepairStop::WindowClosed);
+        }
+        RepairCommands* commands = nullptr;
+    } closing;
+    RepairCommands commands(state, closing, VolmenderRoads);
+    closing.commands = &commands;
+
+    commands.RepairButton({});
+
+    EXPECT_EQ(std::ranges::count_if(closing.events, [](const std::string& e) { return e.starts_with("read error"); }),
+              1);
+    EXPECT_EQ(closing.events.back(), "busy hidden");
+    // The FAT search's notice that no first copy was found, and nothing after it.
+    EXPECT_EQ(closing.Messages(), (std::vector<std::string>{texts::PleaseBackUp, texts::FileSystemDamaged}));
+    EXPECT_FALSE(Wrote(0));
+}
+
 class PartitionRoad : public RoadsTest {
 protected:
     void SetUp() override { MakeMachine({.sectors = 50000}); }
@@ -148,7 +192,7 @@ TEST_F(PartitionRoad, VolumeBeginsAtThePartitionsOwnFirstSector)
         EXPECT_EQ(state.Layout.VolumeSectors, SparseFat32::Sectors);
         EXPECT_EQ(host.events.back(), Message(texts::Repaired));
         EXPECT_TRUE(Wrote(start));
-        EXPECT_EQ(Le32At(Get(start), 32), SparseFat32::Sectors);
+        EXPECT_EQ(Le32(Get(start), bs::TotalSectors32At), SparseFat32::Sectors);
         // Not 63 sectors after the table, where the first FAT copy's reserved
         // sectors lie on an aligned disk.
         if (start == 2048) {
@@ -213,10 +257,10 @@ TEST_F(PartitionRoad, Fat16PartitionGetsTheFat16Image)
     EXPECT_EQ(host.events.back(), Message(texts::Repaired));
     EXPECT_EQ(state.Layout.FatType, "FAT16");
     const fixtures::Sector written = Get(2048);
-    EXPECT_EQ(written[1], 0x3C);
-    EXPECT_EQ(written[13], 4);
-    EXPECT_EQ(Le16At(written, 14), SparseFat16::Reserved);
-    EXPECT_EQ(Le16At(written, 22), SparseFat16::FatSize);
+    EXPECT_EQ(written[bs::JumpDistanceAt], bs::Fat16JumpDistance);
+    EXPECT_EQ(written[bs::SectorsPerClusterAt], 4);
+    EXPECT_EQ(Le16(written, bs::ReservedSectorsAt), SparseFat16::Reserved);
+    EXPECT_EQ(Le16(written, bs::FatSectors16At), SparseFat16::FatSize);
 }
 
 TEST_F(PartitionRoad, NameOnlyAdmitsTheImageFollowsTheDisk)
@@ -331,6 +375,17 @@ TEST_F(FatTypeChoice, ProbeKeepsAnEarlierTypeThatTheSignatureConfirms)
     state.Layout.FatType = "FAT32";
     ProbeAfterFatSearch(FatStartKind::Fat32);
     EXPECT_EQ(state.Layout.FatType, "FAT32");
+}
+
+// A FAT start at offset 0, where the boot sector belongs, is no first copy:
+// its width does not count against the second copy's.
+TEST_F(FatTypeChoice, FatStartAtTheVolumeStartSaysNothingOfTheWidth)
+{
+    SetVolume(2048, SparseFat32::Sectors);
+    Put(2048, Fat16Start);
+    Put(2048 + SparseFat32::Reserved + SparseFat32::FatSize, Fat32Start);
+    ProbeAfterFatSearch(FatStartKind::Fat32);
+    EXPECT_EQ(state.Layout.Fat1Offset, 0u);
 }
 
 TEST_F(FatTypeChoice, ProbeDecidesWhenTheCopiesDisagree)

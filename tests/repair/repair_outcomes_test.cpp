@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "disk/partition_table_layout.h"
 #include "fixtures/disk_image.h"
 #include "fixtures/file_content.h"
 #include "fixtures/mtools.h"
@@ -53,8 +54,9 @@ std::ostream& operator<<(std::ostream& out, const OutcomeCase& c) { return out <
 void SetFirstEntry(const std::string& image, std::uint64_t tableSector, std::uint32_t start, std::uint32_t length)
 {
     fixtures::Sector table = fixtures::ReadSector(image, tableSector);
-    fixtures::WriteLe32(table.data() + 0x1BE + 8, start);
-    fixtures::WriteLe32(table.data() + 0x1BE + 12, length);
+    namespace layout = d_api::partition_table;
+    platform::PutLe32(table, layout::EntryAt(0) + layout::FirstSectorAt, start);
+    platform::PutLe32(table, layout::EntryAt(0) + layout::SectorCountAt, length);
     fixtures::WriteSector(image, tableSector, table);
 }
 
@@ -316,8 +318,36 @@ TEST_F(WholeRepair, DriveThatCannotTellItsLengthIsNotRepaired)
         ASSERT_FALSE(host.events.empty());
         EXPECT_EQ(host.events.back(), unreadable);
         EXPECT_EQ(host.Messages(), std::vector<std::string>{});
+        // Told once, before anything else is tried.
+        if (removable) {
+            EXPECT_EQ(host.events, std::vector<std::string>{unreadable});
+        }
     }
     EXPECT_EQ(fixtures::DigestSectors(volume.image), fixtures::SectorDigest{});
+}
+
+// On Windows 9x the sector driver is never asked about drive 1: its tables
+// read well, its length stays unknown, and its partition is not repaired.
+TEST_F(WholeRepair, PartitionOfADriveThatCannotTellItsLengthIsNotRepaired)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("disk.img"), Fat32(70000, 1), 2048, fixtures::kTypeFat32Lba);
+    fixtures::DescribedMachine machine;
+    machine.windows9x = true;
+    machine.int13extDriver = true;
+    machine.drives.push_back({1, volume.image});
+    fixtures::WriteMachineFile(dir.File("machine.txt"), machine);
+    platform::UseDescribedMachine(dir.File("machine.txt"));
+    ASSERT_TRUE(d_api::DApiInit(d_api::DApiFlavour::VolmenderFat32, {}));
+    fixtures::DestroyBootSector(volume);
+    const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+    state.SelectedDrive = 1;
+
+    RepairCommands(state, host, Fat32OnlyRoads).PartitionClick(1);
+    d_api::DApiExitProc();
+    d_api::IsNT = true;
+
+    EXPECT_EQ(host.events, std::vector<std::string>{std::string("information: ") + texts::ReadError});
+    EXPECT_EQ(fixtures::DigestSectors(volume.image), before);
 }
 
 // Sectors past the drive's end are never asked for: a read there could only

@@ -90,12 +90,17 @@ protected:
     // An intact boot sector at `start` whose reserved count leads to a FAT start.
     void PutIntactBootSector(std::uint32_t start)
     {
-        Put(start, BootSector(0x58, 32));
+        Put(start, BootSector(boot_sector::Fat32JumpDistance, 32));
         Put(start + 32, Fat32Start);
     }
 
     static std::string Message(const char* text) { return std::string("message: ") + text; }
-    bool Wrote(std::uint32_t sector) const { return Get(sector)[0] == 0xEB && Get(sector)[510] == 0x55; }
+    bool Wrote(std::uint32_t sector) const
+    {
+        const fixtures::Sector written = Get(sector);
+        return written[boot_sector::JumpAt] == boot_sector::ShortJump &&
+               platform::Le16(written, boot_sector::SignatureAt) == boot_sector::Signature;
+    }
 
     RepairCommands volmender{state, host, VolmenderRoads};
     RepairCommands fat32Only{state, host, Fat32OnlyRoads};

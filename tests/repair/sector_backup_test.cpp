@@ -165,6 +165,19 @@ TEST_F(SectorBackup, WriteThatStopsPartWayLeavesTheEarlierFileAndNoOtherBehind)
         EXPECT_EQ(entry.path().filename().string().rfind("keep.dat.", 0), std::string::npos) << entry.path();
 }
 
+// The bytes go to a new file of the backup's own beside the chosen name,
+// never into a file that somebody else made under the name it tries first.
+TEST_F(SectorBackup, FileAlreadyUnderTheNewFilesNameIsLeftAlone)
+{
+    const std::string other = dir.File("keep.dat.part-" + std::to_string(::getpid()) + "-0");
+    const std::vector<std::uint8_t> theirs(100, 0x5A);
+    fixtures::WriteHostFile(other, theirs);
+    host.saveAnswers = {dir.File("keep")};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    EXPECT_EQ(fixtures::ReadHostFile(other), theirs);
+    EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
 TEST_F(SectorBackup, ReadSectorAtReportsAFailedRead)
 {
     EXPECT_TRUE(ReadSectorAt(state, host, 63));
