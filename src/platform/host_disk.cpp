@@ -67,9 +67,7 @@ std::uint64_t HostDisk::Bytes() const
 win32::DWORD HostDisk::Check(bool needsMedium)
 {
     if (gone_) return win32::ERROR_FILE_NOT_FOUND;
-    std::uint64_t sequence = 0;
-    // Kernels without sequence numbers refuse the request; their disks all have 0.
-    if (identity_.sequence != 0 && ::ioctl(fd_, BLKGETDISKSEQ, &sequence) == 0 && sequence != identity_.sequence) {
+    if (ReachesAnotherDisk(fd_)) {
         gone_ = true;
         return win32::ERROR_FILE_NOT_FOUND;
     }
@@ -79,6 +77,13 @@ win32::DWORD HostDisk::Check(bool needsMedium)
         if (needsMedium) return win32::ERROR_NOT_READY;
     }
     return 0;
+}
+
+bool HostDisk::ReachesAnotherDisk(int fd) const
+{
+    std::uint64_t sequence = 0;
+    // Kernels without sequence numbers refuse the request; their disks all have 0.
+    return identity_.sequence != 0 && ::ioctl(fd, BLKGETDISKSEQ, &sequence) == 0 && sequence != identity_.sequence;
 }
 
 bool HostDisk::VanishedAfterFailure()

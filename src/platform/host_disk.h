@@ -46,6 +46,9 @@ public:
     // then holds for good.
     bool VanishedAfterFailure();
     bool Gone() const { return gone_; }
+    // True when `fd`, opened on this disk's node, reaches another disk than
+    // the one first opened: its sequence number differs.
+    bool ReachesAnotherDisk(int fd) const;
 
     // Reads up to `length` bytes at `offset` through the page cache; what is
     // not in memory yet is fetched in pieces of at least PrefetchBytes.

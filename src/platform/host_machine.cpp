@@ -114,9 +114,7 @@ int OpenForWriting(const HostDisk& disk, win32::DWORD desiredAccess, win32::DWOR
         error = SystemErrorFromErrno(errno);
         return -1;
     }
-    std::uint64_t sequence = 0;
-    if (disk.Identity().sequence != 0 && ::ioctl(fd, BLKGETDISKSEQ, &sequence) == 0 &&
-        sequence != disk.Identity().sequence) {
+    if (disk.ReachesAnotherDisk(fd)) {
         ::close(fd);
         error = win32::ERROR_FILE_NOT_FOUND;
         return -1;
