@@ -35,10 +35,8 @@ fail() {
 scripts/install-deps.sh
 
 echo "Building volmender and volmender-fat32 ..."
-{
-  cmake -S . -B build -G Ninja &&
-    cmake --build build -j "${BUILD_JOBS:-$(nproc)}" --target volmender volmender-fat32 make_demo_disks
-} >>"$log" 2>&1 || fail "The build failed"
+BUILD_JOBS="${BUILD_JOBS:-$(nproc)}" BUILD_TARGETS="volmender volmender-fat32 make_demo_disks" \
+  scripts/build.sh >>"$log" 2>&1 || fail "The build failed"
 
 echo "Making the demo disks in demo-work ..."
 scripts/make-demo-disks.sh ./demo-work >>"$log" 2>&1 || fail "Making the demo disks failed"

@@ -10,9 +10,8 @@ packages=(
   qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
   # Tests: GoogleTest, and the tools that make and check real FAT volumes.
   libgtest-dev dosfstools mtools fdisk
-  # Demo: the Chinese texts' font, a virtual X server when there is no
-  # display, and xdg-open for the pages the programs open.
-  fonts-wqy-microhei xvfb xdg-utils
+  # Demo: the Chinese texts' font and xdg-open for the pages the programs open.
+  fonts-wqy-microhei xdg-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
