@@ -35,6 +35,7 @@ struct ReplacementTarget {
     std::string file;
 };
 
+// Looks at `path` without opening it, through a link to what it names.
 ReplacementTarget ExamineReplacementTarget(const std::string& path);
 
 // Writes the file `path`, creating it or replacing an earlier one. Until
