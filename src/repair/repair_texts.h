@@ -11,8 +11,9 @@ inline constexpr const char* PleaseBackUp = "请备份将要被覆盖的扇区�
 inline constexpr const char* BackupImpossible = "无法读取将要被覆盖的扇区，未能备份该扇区！";
 // Follows the quoted name of a backup file that exists already.
 inline constexpr const char* ReplaceBackupQuestion = " 已存在，是否替换该文件？";
-// Why a backup cannot go to a name that holds a folder, a device or a pipe;
-// it ends the error box's "Cannot create file" as the system's texts do.
+// Why a backup cannot go to a name that holds a device, a pipe or a dangling
+// link; it ends the error box's "Cannot create file" as the system's texts do
+// (a folder gets the system's own text).
 inline constexpr const char* NotARegularFile = "Not a regular file";
 
 // Messages of the repair commands.

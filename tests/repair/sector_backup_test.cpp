@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -74,19 +75,22 @@ TEST_F(SectorBackup, UncreatableFileIsAnErrorThatEndsTheRepair)
 
 // A name that holds no regular file is refused before anything is opened: a
 // pipe would block the program for ever, a device would take the sector
-// somewhere else. Each is left as it was.
+// somewhere else; a folder gets the system's own words. Each is left as it was.
 TEST_F(SectorBackup, NameThatHoldsNoRegularFileIsRefused)
 {
     ASSERT_EQ(::mkfifo(dir.File("pipe.dat").c_str(), 0600), 0);
     ASSERT_EQ(::symlink("/dev/full", dir.File("device.dat").c_str()), 0);
     ASSERT_EQ(::symlink(dir.File("nowhere").c_str(), dir.File("dangling.dat").c_str()), 0);
     ASSERT_EQ(::mkdir(dir.File("folder.dat").c_str(), 0700), 0);
-    for (const std::string name : {"pipe", "device", "dangling", "folder"}) {
+    const std::pair<std::string, std::string> cases[] = {{"pipe", texts::NotARegularFile},
+                                                         {"device", texts::NotARegularFile},
+                                                         {"dangling", texts::NotARegularFile},
+                                                         {"folder", "Is a directory"}};
+    for (const auto& [name, reason] : cases) {
         host.events.clear();
         host.saveAnswers = {dir.File(name)};
         EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Failed) << name;
-        EXPECT_EQ(host.events.back(), "error: Cannot create file \"" + dir.File(name + ".dat") + "\". " +
-                                          texts::NotARegularFile);
+        EXPECT_EQ(host.events.back(), "error: Cannot create file \"" + dir.File(name + ".dat") + "\". " + reason);
     }
     struct stat info {};
     ASSERT_EQ(::stat(dir.File("pipe.dat").c_str(), &info), 0);
@@ -166,16 +170,32 @@ TEST_F(SectorBackup, WriteThatStopsPartWayLeavesTheEarlierFileAndNoOtherBehind)
 }
 
 // The bytes go to a new file of the backup's own beside the chosen name,
-// never into a file that somebody else made under the name it tries first.
+// never through a link that somebody planted under the name it tries first.
 TEST_F(SectorBackup, FileAlreadyUnderTheNewFilesNameIsLeftAlone)
 {
     const std::string other = dir.File("keep.dat.part-" + std::to_string(::getpid()) + "-0");
     const std::vector<std::uint8_t> theirs(100, 0x5A);
-    fixtures::WriteHostFile(other, theirs);
+    fixtures::WriteHostFile(dir.File("theirs"), theirs);
+    ASSERT_EQ(::symlink(dir.File("theirs").c_str(), other.c_str()), 0);
     host.saveAnswers = {dir.File("keep")};
     EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
     EXPECT_EQ(fixtures::ReadHostFile(other), theirs);
     EXPECT_EQ(fixtures::ReadHostFile(dir.File("keep.dat")), std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
+// A backup killed while saving leaves its new file beside the name; the next
+// backup to that name removes it.
+TEST_F(SectorBackup, NewFileOfAKilledBackupIsRemovedByTheNext)
+{
+    const pid_t ended = ::fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const std::string left = dir.File("keep.dat.part-" + std::to_string(ended) + "-0");
+    fixtures::WriteHostFile(left, std::vector<std::uint8_t>(100, 0x5A));
+    host.saveAnswers = {dir.File("keep")};
+    EXPECT_EQ(BackupSector(state, host, 63), BackupOutcome::Saved);
+    EXPECT_FALSE(std::filesystem::exists(left));
 }
 
 TEST_F(SectorBackup, ReadSectorAtReportsAFailedRead)

@@ -1,6 +1,8 @@
 #include "volmender/update/update_download.h"
 
-#include "volmender/update/replace_file.h"
+#include <span>
+
+#include "platform/file_replacement.h"
 
 namespace update {
 
@@ -8,11 +10,9 @@ bool DownloadFile(const std::string& url, const std::string& localFileName, cons
     // The caller runs while the window is being created: a failure of any kind
     // only means there is no update this time.
     try {
-        RemoveStaleTemporaries(localFileName);
-        FileReplacement file(localFileName);
-        return file.Ready() &&
-               HttpGet(url, [&file](std::string_view piece) { return file.Append(piece); }, limits) &&
-               file.Commit();
+        platform::FileReplacement file(localFileName);
+        const auto save = [&file](std::string_view piece) { return file.Append(std::as_bytes(std::span(piece))); };
+        return file.Ready() && HttpGet(url, save, limits) && file.Commit();
     } catch (...) {
         return false;
     }

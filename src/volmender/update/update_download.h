@@ -26,7 +26,9 @@ std::string UpdateFileName(const std::string& nextVersion);
 // (2xx) whose whole body arrived and was saved; false on any failure (a bound
 // of `limits` reached, error or redirection status, a cut-off or over-large
 // body, a file that cannot be written), in which case no file is left behind
-// and an earlier copy stays as it was. New files that an earlier run killed
+// and an earlier copy stays as it was. A name that holds anything but a
+// regular file is refused before the request; a link to one keeps, and the
+// file it names is replaced. New files that an earlier run killed
 // mid-download left behind are removed first. Raises nothing and shows
 // nothing. A described machine's `host` line redirects the connection (see
 // platform::HostOverride).

@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -281,6 +282,25 @@ TEST_F(DownloadFileTest, FileThatCannotBeCreatedGivesFalse) {
     EXPECT_FALSE(update::DownloadFile(url, "volmender1.23.rar"));
     EXPECT_EQ(FilesHere(), std::vector<std::string>{"volmender1.23.rar"});
     EXPECT_TRUE(fs::is_directory("volmender1.23.rar"));
+}
+
+// A link keeps, and the file it names takes the archive; a pipe under the
+// name is refused, never written into nor replaced.
+TEST_F(DownloadFileTest, LinkKeepsItsFileAndAPipeIsLeftAlone) {
+    LoopbackHttpServer server(Answer("HTTP/1.1 200 OK", "archive"));
+    PointUpdateHostAt(server);
+    fs::create_directory("elsewhere");
+    std::ofstream("elsewhere/kept.rar") << "earlier copy";
+    fs::create_symlink("elsewhere/kept.rar", "volmender1.23.rar");
+    ASSERT_TRUE(DownloadNextVersion());
+    EXPECT_TRUE(fs::is_symlink("volmender1.23.rar"));
+    EXPECT_EQ(ReadWhole("elsewhere/kept.rar"), "archive");
+
+    fs::remove("volmender1.23.rar");
+    ASSERT_EQ(mkfifo("volmender1.23.rar", 0600), 0);
+    EXPECT_FALSE(DownloadNextVersion());
+    EXPECT_TRUE(fs::is_fifo("volmender1.23.rar"));
+    EXPECT_EQ(server.Requests().size(), 1u);
 }
 
 // A disk that fills up mid-write (here: a file-size limit on the process)
