@@ -18,6 +18,7 @@ namespace platform {
 namespace {
 
 constexpr std::uint64_t PrefetchBytes = 1 << 20;
+constexpr int SectorBytes = 512;
 
 bool ReadsAsRemovable(const std::string& diskName)
 {
@@ -35,6 +36,15 @@ std::shared_ptr<HostDisk> HostDisk::Open(const WholeDisk& disk, win32::DWORD& er
     int fd = ::open(("/dev/" + disk.name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = SystemErrorFromErrno(errno);
+        return nullptr;
+    }
+    // Every sector number of the programs counts 512 bytes: on a disk of
+    // larger logical sectors a partition table's positions are larger units,
+    // and a boot sector would land at a fraction of its volume's offset.
+    int sectorBytes = 0;
+    if (::ioctl(fd, BLKSSZGET, &sectorBytes) != 0 || sectorBytes != SectorBytes) {
+        ::close(fd);
+        error = win32::ERROR_NOT_SUPPORTED;
         return nullptr;
     }
     ::fcntl(fd, F_SETFL, 0);
