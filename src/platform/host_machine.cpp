@@ -96,6 +96,7 @@ public:
         if (offset > size || length > size - offset) return win32::ERROR_SECTOR_NOT_FOUND;
         const VolumeHold hold(disk_->Identity().name, offset / SectorBytes);
         if (hold.Error()) return hold.Error();
+        disk_->Written();
         if (win32::DWORD error = WriteFullyAt(writeFd_, offset, buffer, length, done)) return error;
         // The sector must be on the disk before the user is told it was written.
         return ::fsync(writeFd_) == 0 ? 0 : SystemErrorFromErrno(errno, win32::ERROR_WRITE_FAULT);
