@@ -1,26 +1,27 @@
-// Times the whole on-disk analysis of a damaged disk through the host's own
-// disk path, on a loop device, against the same image as the drive of a
-// described machine, and counts what each path costs:
+// Times whole repairs through the host's own disk path, on a loop device,
+// against the same image as the drive of a described machine, interleaved in
+// one run, and prints what each path costs:
 //
-//   host/image time ratio: R      host-path time over image-path time (medians)
-//   device/requested sectors: D   what reached the loop device over what the
-//                                 analysis asked for, on the host path
-//   system calls per transfer: S  on the image path
-//   host path: ok | short         ok when R <= 1.5, D <= 1.1 and S <= 1.5
+//   SIZE host path / image path: H s / I s, ratio R   medians of whole repairs,
+//                                                     every transfer and the
+//                                                     last close included
+//   host system calls per transfer: S                 counted by strace -f -c
+//   image path overhead per transfer: O us            a one-sector read through
+//                                                     the disk layer less a bare
+//                                                     pread of the same sector
+//   host path: ok | short                             ok when every R <= 1.5,
+//                                                     S <= 1.5 and O <= 0.5
 //
-// The disk is a 2 GiB image with one FAT32 partition at sector 2,048, its
-// directories 5 % into the volume and its boot sector destroyed. The page
-// cache of the image and of the loop device is dropped before every run.
-// Needs root and loop devices (and tracepoints to count system calls);
-// without them it says why and measures nothing.
+// The disks are sparse images of 2 GiB and 16 GiB, each with one FAT32
+// partition at sector 2,048, its directories about 8 % into the volume, and its
+// boot sector destroyed (put back into that state before every repair). The
+// page cache of the images stays warm. Needs root, loop devices and strace;
+// without them it says why and measures what it can.
 //
 //   bench_host_path [--rounds N]
+//   bench_host_path --count IMAGE REPAIRS   (the repairs strace counts)
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <linux/perf_event.h>
-#include <sys/ioctl.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,12 +29,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fixtures/boot_sector_damage.h"
+#include "fixtures/command.h"
 #include "fixtures/described_machine.h"
+#include "fixtures/disk_image.h"
 #include "fixtures/fat_volume.h"
 #include "fixtures/host_drive.h"
 #include "fixtures/loop_device.h"
@@ -42,59 +48,89 @@
 #include "fixtures/volume_filler.h"
 #include "platform/machine_selection.h"
 #include "quiet_host.h"
-#include "repair/analysis.h"
+#include "repair/repair_commands.h"
+#include "repair/repair_texts.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint64_t DiskSectors = (std::uint64_t{2} << 30) / 512;
 constexpr std::uint64_t PartitionStart = 2048;
-constexpr std::uint64_t VolumeSectors = DiskSectors - 2 * PartitionStart;
 constexpr double MaxTimeRatio = 1.5;
-constexpr double MaxDeviceRatio = 1.1;
 constexpr double MaxCallsPerTransfer = 1.5;
+constexpr double MaxOverheadMicroseconds = 0.5;
+constexpr std::uint32_t FatSearchSectors = 20001;
 
-// Counts one kernel tracepoint for this thread while enabled.
-class TracepointCounter {
-public:
-    // Empty when the tracepoint cannot be counted here.
-    static std::optional<TracepointCounter> Open(const std::string& event)
-    {
-        for (const char* root : {"/sys/kernel/tracing/events/", "/sys/kernel/debug/tracing/events/"}) {
-            std::uint64_t id = 0;
-            if (!(std::ifstream(root + event + "/id") >> id)) continue;
-            perf_event_attr attr{};
-            attr.size = sizeof attr;
-            attr.type = PERF_TYPE_TRACEPOINT;
-            attr.config = id;
-            attr.disabled = 1;
-            int fd = static_cast<int>(::syscall(SYS_perf_event_open, &attr, 0, -1, -1, 0));
-            if (fd >= 0) return TracepointCounter(fd);
-        }
-        return std::nullopt;
-    }
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-    void Start() const
-    {
-        ::ioctl(fd_, PERF_EVENT_IOC_RESET, 0);
-        ::ioctl(fd_, PERF_EVENT_IOC_ENABLE, 0);
-    }
-    std::uint64_t Stop() const
-    {
-        ::ioctl(fd_, PERF_EVENT_IOC_DISABLE, 0);
-        std::uint64_t count = 0;
-        return ::read(fd_, &count, sizeof count) == sizeof count ? count : 0;
-    }
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
-private:
-    explicit TracepointCounter(int fd) : fd_(fd) {}
-    int fd_;  // kept for the whole run
+struct Disk {
+    std::string label;
+    std::string image;
+    fixtures::Sector damaged{};  // the volume's first sector as the accident left it
 };
 
-std::uint64_t NumberAfter(const std::string& file, const std::string& label)
+Disk MakeDamagedDisk(const fixtures::TempDir& dir, unsigned gibibytes)
 {
-    std::ifstream in(file);
+    const std::uint64_t diskSectors = (std::uint64_t{gibibytes} << 30) / 512;
+    const std::uint64_t volumeSectors = diskSectors - 2 * PartitionStart;
+    Disk disk{std::to_string(gibibytes) + " GiB", dir.File("disk-" + std::to_string(gibibytes) + "g.img")};
+    std::printf("making a %s disk, FAT32 at sector %llu, directories 8 %% in ...\n", disk.label.c_str(),
+                static_cast<unsigned long long>(PartitionStart));
+    fixtures::CreatePartitionedDisk(disk.image, {.diskSectors = diskSectors,
+                                                 .primaries = {{PartitionStart, volumeSectors,
+                                                                fixtures::kTypeFat32Lba}}});
+    const fixtures::VolumeLocation volume{disk.image, PartitionStart};
+    fixtures::MakeFatVolume(volume, {.type = fixtures::FatType::Fat32, .sectors = volumeSectors});
+    fixtures::FillVolume(volume, {.depth = 2, .directoriesPerLevel = 2, .filesPerDirectory = 1,
+                                  .directoriesAfter = 0.08});
+    fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
+    fixtures::MarkFirstSector(disk.image);
+    disk.damaged = fixtures::ReadSector(disk.image, PartitionStart);
+    return disk;
+}
+
+// Puts the destroyed boot sector back, so that every repair has the same work.
+void Damage(const Disk& disk)
+{
+    fixtures::WriteSector(disk.image, PartitionStart, disk.damaged);
+    const int fd = ::open(disk.image.c_str(), O_RDONLY | O_CLOEXEC);
+    ::fdatasync(fd);
+    ::close(fd);
+}
+
+// One whole repair of partition 1 of `drive` on the current machine, which is
+// then let go, so that its last close is timed too. False when it was not
+// repaired.
+bool Repair(std::uint8_t drive, bool hostAfterwards, double& seconds)
+{
+    bench::QuietHost host;
+    const auto start = Clock::now();
+    bool repaired = false;
+    {
+        repair::RepairState state;
+        repair::RepairCommands commands{state, host, repair::VolmenderRoads};
+        state.DriveNumbers[0] = drive;
+        const auto menu = commands.RepairButton({0, 1, false});
+        if (menu && !menu->empty()) {
+            host.messages.clear();
+            commands.PartitionClick(menu->back().number);
+            repaired = !host.messages.empty() && host.messages.back() == repair::texts::Repaired;
+        }
+    }
+    if (hostAfterwards) platform::UseMachineFromEnvironment();
+    seconds = Seconds(Clock::now() - start);
+    return repaired;
+}
+
+std::uint64_t ProcessIo(const std::string& label)
+{
+    std::ifstream in("/proc/self/io");
     for (std::string word; in >> word;)
         if (word == label) {
             std::uint64_t value = 0;
@@ -104,139 +140,147 @@ std::uint64_t NumberAfter(const std::string& file, const std::string& label)
     return 0;
 }
 
-// Bytes this process got from read system calls ("rchar").
-std::uint64_t BytesReadByProcess() { return NumberAfter("/proc/self/io", "rchar:"); }
+std::uint64_t TransfersSoFar() { return ProcessIo("syscr:") + ProcessIo("syscw:"); }
 
-// Sectors read from the device (the third field of its stat file).
-std::uint64_t SectorsReadFromDevice(const std::string& name)
+// The system calls of `repairs` whole host repairs of `image` in a child
+// process under strace, with everything around them; nothing without strace.
+std::optional<std::uint64_t> CountedCalls(const std::string& self, const Disk& disk, int repairs,
+                                          const std::string& output)
 {
-    std::ifstream in("/sys/block/" + name + "/stat");
-    std::uint64_t reads = 0, merged = 0, sectors = 0;
-    in >> reads >> merged >> sectors;
-    return sectors;
-}
-
-// The image's own cache and the loop device's are both dropped: the loop
-// device reads through the image's.
-void DropCaches(const std::string& image, const std::string& node)
-{
-    int fd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fdatasync(fd);
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-        ::close(fd);
+    Damage(disk);
+    try {
+        fixtures::RunCommandOrThrow({"strace", "-f", "-c", "-o", output, "--", self, "--count", disk.image,
+                                     std::to_string(repairs)});
+    } catch (const std::exception& error) {
+        std::printf("counting failed: %s\n", error.what());
+        return std::nullopt;
     }
-    fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::ioctl(fd, BLKFLSBUF, 0);
-        ::close(fd);
+    std::ifstream in(output);
+    std::optional<std::uint64_t> total;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::vector<std::string> words;
+        for (std::string word; fields >> word;) words.push_back(word);
+        if (words.size() >= 4 && words.back() == "total") total = std::stoull(words[3]);
     }
+    return total;
 }
 
-std::string MakeDamagedDisk(const fixtures::TempDir& dir)
+int CountMode(const std::string& image, int repairs)
 {
-    const std::string image = dir.File("disk-2g.img");
-    std::printf("making a 2 GiB disk, FAT32 at sector %llu, directories 5 %% in ...\n",
-                static_cast<unsigned long long>(PartitionStart));
-    fixtures::CreatePartitionedDisk(image, {.diskSectors = DiskSectors,
-                                            .primaries = {{PartitionStart, VolumeSectors, fixtures::kTypeFat32Lba}}});
-    const fixtures::VolumeLocation volume{image, PartitionStart};
-    fixtures::MakeFatVolume(volume, {.type = fixtures::FatType::Fat32, .sectors = VolumeSectors});
-    fixtures::FillVolume(volume, {.depth = 2, .directoriesPerLevel = 2, .filesPerDirectory = 1,
-                                  .directoriesAfter = 0.05});
-    fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
-    fixtures::MarkFirstSector(image);
-    return image;
+    Disk disk{"", image, fixtures::ReadSector(image, PartitionStart)};
+    const std::optional<std::uint8_t> drive = fixtures::HostDriveHolding(image);
+    if (!drive) return 1;
+    for (int i = 0; i < repairs; ++i) {
+        Damage(disk);
+        platform::UseMachineFromEnvironment();
+        double seconds = 0;
+        if (!Repair(*drive, true, seconds)) return 2;
+    }
+    return 0;
 }
 
-double Analyse(std::uint8_t drive)
+// What the platform adds to a one-sector read of a described drive: the
+// open, the positioning and the close, over a bare pread of the same sector.
+double OverheadPerTransfer(const fixtures::TempDir& dir, const Disk& disk)
 {
-    repair::RepairState state;
-    state.SelectedDrive = drive;
-    state.Layout.VolumeStart = PartitionStart;
-    state.Layout.VolumeSectors = VolumeSectors;
-    bench::QuietHost host;
-    repair::Analysis analysis(state, host, repair::VolmenderProfile);
-    const auto start = Clock::now();
-    analysis.AnalyseFat();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    fixtures::DescribedMachine described;
+    described.drives.push_back({0, disk.image});
+    fixtures::WriteMachineFile(dir.File("overhead.txt"), described);
+    platform::UseDescribedMachine(dir.File("overhead.txt"));
+    std::vector<std::uint8_t> sector(512);
+    const int fd = ::open(disk.image.c_str(), O_RDONLY | O_CLOEXEC);
+    std::vector<double> overheads;
+    for (int round = 0; round < 5; ++round) {
+        auto start = Clock::now();
+        for (std::uint32_t s = 0; s < FatSearchSectors; ++s)
+            d_api::ReadSectors(0, static_cast<std::uint32_t>(PartitionStart) + s, 1, sector.data());
+        const double throughLayer = Seconds(Clock::now() - start);
+        start = Clock::now();
+        for (std::uint32_t s = 0; s < FatSearchSectors; ++s)
+            if (::pread(fd, sector.data(), 512, static_cast<off_t>((PartitionStart + s) * 512)) != 512) break;
+        const double bare = Seconds(Clock::now() - start);
+        overheads.push_back((throughLayer - bare) / FatSearchSectors * 1e6);
+    }
+    ::close(fd);
+    return Median(overheads);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // The host path is what is measured, whatever the environment names.
+    ::unsetenv("VOLMENDER_MACHINE");
+    d_api::DApiInit(d_api::DApiFlavour::Volmender, nullptr);
+    if (argc == 4 && std::string(argv[1]) == "--count") return CountMode(argv[2], std::atoi(argv[3]));
     int rounds = 3;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--rounds") rounds = std::max(1, std::atoi(argv[++i]));
 
-    // The host path is what is measured, whatever the environment names.
-    ::unsetenv("VOLMENDER_MACHINE");
     if (std::string why = fixtures::LoopDevicesUnavailable(); !why.empty()) {
         std::printf("nothing measured: %s\n", why.c_str());
         return 0;
     }
-    auto systemCalls = TracepointCounter::Open("raw_syscalls/sys_enter");
-    auto positionedReads = TracepointCounter::Open("syscalls/sys_enter_preadv2");
-    if (!systemCalls || !positionedReads) {
-        std::printf("nothing measured: system calls cannot be counted (no tracepoints)\n");
-        return 0;
-    }
-
     fixtures::TempDir dir;
-    const std::string image = MakeDamagedDisk(dir);
-    fixtures::DescribedMachine described;
-    described.drives.push_back({0, image});
-    fixtures::WriteMachineFile(dir.File("machine.txt"), described);
-    d_api::DApiInit(d_api::DApiFlavour::Volmender, nullptr);
-
-    fixtures::LoopDevice loop(image);
-    std::vector<double> hostTimes, imageTimes;
-    std::uint64_t requested = 0, fromDevice = 0, imageCalls = 0, transfers = 0;
-    for (int round = 0; round < rounds; ++round) {
-        platform::UseMachineFromEnvironment();
-        const std::optional<std::uint8_t> drive = fixtures::HostDriveHolding(image);
-        if (!drive) {
-            std::printf("%s is not among the host's drives\nhost path: short\n", loop.Node().c_str());
-            return 1;
-        }
-        DropCaches(image, loop.Node());
-        const std::uint64_t bytesBefore = BytesReadByProcess();
-        const std::uint64_t deviceBefore = SectorsReadFromDevice(loop.Name());
-        positionedReads->Start();
-        hostTimes.push_back(Analyse(*drive));
-        // On the host path every ReadFile starts with one read from memory
-        // (preadv2): these are the transfers the analysis makes, on either path.
-        transfers += positionedReads->Stop();
-        fromDevice += SectorsReadFromDevice(loop.Name()) - deviceBefore;
-        requested += (BytesReadByProcess() - bytesBefore) / 512;
-
-        platform::UseDescribedMachine(dir.File("machine.txt"));
-        DropCaches(image, loop.Node());
-        systemCalls->Start();
-        imageTimes.push_back(Analyse(0));
-        imageCalls += systemCalls->Stop();
+    std::vector<Disk> disks{MakeDamagedDisk(dir, 2), MakeDamagedDisk(dir, 16)};
+    std::vector<std::unique_ptr<fixtures::LoopDevice>> loops;
+    std::map<std::string, std::vector<double>> hostTimes, imageTimes;
+    std::uint64_t transfers = 0;
+    bool allRepaired = true;
+    for (const Disk& disk : disks) {
+        loops.push_back(std::make_unique<fixtures::LoopDevice>(disk.image));
+        fixtures::DescribedMachine described;
+        described.drives.push_back({0, disk.image});
+        fixtures::WriteMachineFile(disk.image + ".machine", described);
     }
-    platform::UseMachineFromEnvironment();
+    // Round 0 warms the page cache and is not counted.
+    for (int round = 0; round <= rounds; ++round)
+        for (const Disk& disk : disks) {
+            double seconds = 0;
+            Damage(disk);
+            platform::UseMachineFromEnvironment();
+            const std::optional<std::uint8_t> drive = fixtures::HostDriveHolding(disk.image);
+            allRepaired = drive && Repair(*drive, true, seconds) && allRepaired;
+            if (round) hostTimes[disk.label].push_back(seconds);
 
-    const double onHost = Median(hostTimes), onImage = Median(imageTimes);
-    const double timeRatio = onHost / onImage;
-    const double deviceRatio = requested ? static_cast<double>(fromDevice) / static_cast<double>(requested) : 0;
-    const double callsPerTransfer = transfers ? static_cast<double>(imageCalls) / static_cast<double>(transfers) : 0;
-    std::printf("host path:  %8.3f s, image path: %8.3f s (medians of %d, page cache dropped)\n", onHost, onImage,
-                rounds);
-    std::printf("transfers per analysis: %llu\n", static_cast<unsigned long long>(transfers / rounds));
-    std::printf("host/image time ratio: %.2f\n", timeRatio);
-    std::printf("device/requested sectors: %.2f\n", deviceRatio);
-    std::printf("system calls per transfer: %.2f\n", callsPerTransfer);
-    const bool ok =
-        timeRatio <= MaxTimeRatio && deviceRatio <= MaxDeviceRatio && callsPerTransfer <= MaxCallsPerTransfer;
+            Damage(disk);
+            platform::UseDescribedMachine(disk.image + ".machine");
+            const std::uint64_t before = TransfersSoFar();
+            allRepaired = Repair(0, false, seconds) && allRepaired;
+            platform::UseMachineFromEnvironment();
+            if (round) imageTimes[disk.label].push_back(seconds);
+            if (round == 1 && &disk == &disks.front()) transfers = TransfersSoFar() - before;
+        }
+
+    bool ok = allRepaired;
+    if (!allRepaired) std::printf("a repair did not end repaired\n");
+    for (const Disk& disk : disks) {
+        const double onHost = Median(hostTimes[disk.label]), onImage = Median(imageTimes[disk.label]);
+        std::printf("%s host path / image path: %.3f s / %.3f s, ratio %.2f (medians of %d)\n", disk.label.c_str(),
+                    onHost, onImage, onHost / onImage, rounds);
+        ok = ok && onHost / onImage <= MaxTimeRatio;
+    }
+    std::printf("transfers per repair (%s): %llu\n", disks.front().label.c_str(),
+                static_cast<unsigned long long>(transfers));
+
+    const std::string self = "/proc/" + std::to_string(::getpid()) + "/exe";
+    const auto one = CountedCalls(self, disks.front(), 1, dir.File("strace-1.txt"));
+    const auto two = CountedCalls(self, disks.front(), 2, dir.File("strace-2.txt"));
+    if (one && two && *two > *one && transfers) {
+        const double callsPerTransfer = static_cast<double>(*two - *one) / static_cast<double>(transfers);
+        std::printf("host system calls per transfer: %.2f (%llu in a whole repair)\n", callsPerTransfer,
+                    static_cast<unsigned long long>(*two - *one));
+        ok = ok && callsPerTransfer <= MaxCallsPerTransfer;
+    } else {
+        std::printf("host system calls per transfer: not counted (strace is missing or failed)\n");
+        ok = false;
+    }
+
+    const double overhead = OverheadPerTransfer(dir, disks.front());
+    platform::UseMachineFromEnvironment();
+    std::printf("image path overhead per transfer: %.2f us\n", overhead);
+    ok = ok && overhead <= MaxOverheadMicroseconds;
     std::printf("host path: %s\n", ok ? "ok" : "short");
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "repair/repair_host.h"
 
@@ -15,12 +16,18 @@ public:
     void ShowBusyPanel() override {}
     void HideBusyPanel() override {}
     void ProcessMessages() override {}
-    void ShowMessage(const std::string& text) override { std::printf("notice: %s\n", text.c_str()); }
-    void ShowInformation(const std::string&) override {}
+    void ShowMessage(const std::string& text) override
+    {
+        std::printf("notice: %s\n", text.c_str());
+        messages.push_back(text);
+    }
+    void ShowInformation(const std::string& text) override { messages.push_back(text); }
     void ShowReadError(const std::string&) override {}
     void ShowError(const std::string&) override {}
     std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
     bool AskYesNo(const std::string&) override { return false; }
+
+    std::vector<std::string> messages;  // what the repair told the user, in order
 };
 
 }  // namespace bench

@@ -103,7 +103,8 @@ bool GetDriveParams(std::uint8_t drive, TDriveParams& params);
 bool GetDriveLengthNT(std::uint8_t drive, win32::GET_LENGTH_INFO& length);
 // The drive's exact number of whole sectors, on either platform road; false
 // when it cannot be learnt, and `sectors` is then left as it was. Unlike the
-// total of GetDriveParams, never the geometry's product.
+// total of GetDriveParams, the geometry's product (in 64 bits) only from a
+// device that knows no length query.
 bool GetDriveSectorCount(std::uint8_t drive, std::uint64_t& sectors);
 
 void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail);

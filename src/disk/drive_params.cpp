@@ -49,7 +49,7 @@ bool GetDriveParams9x(std::uint8_t drive, TDriveParams& params)
 
 bool GetDriveGeometryNT(std::uint8_t drive, win32::DISK_GEOMETRY& geometry)
 {
-    return QueryDriveDevice(drive, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY, &geometry, sizeof geometry);
+    return QueryDriveDevice(drive, 0, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY, &geometry, sizeof geometry);
 }
 
 bool GetDriveParams(std::uint8_t drive, TDriveParams& params)

@@ -43,7 +43,7 @@ bool ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint
     // Straight into the destination, with no copy of a Block in between. A
     // read that stops short gets zeros after the bytes that arrived, never
     // bytes of an earlier read. A failed read leaves the destination as it
-    // was, but for the bytes of this read that came in before the failure.
+    // was: the platform reaches the buffer only when the read succeeds.
     win32::DWORD bytesRead = 0;
     bool transferred = win32::ReadFile(device, destination, unitBytes * count, &bytesRead, nullptr) != win32::FALSE;
     if (transferred) {

@@ -30,8 +30,7 @@ win32::DWORD DescribedDisk::Read(std::uint64_t offset, void* buffer, win32::DWOR
     for (const ShortRead& fault : machine_.shortReads)
         if (fault.drive == number_ && covered(fault.sector)) end = std::min(end, std::max(offset, fault.sector * SectorBytes));
 
-    image_->Read(offset, buffer, static_cast<win32::DWORD>(end - offset), done);
-    return 0;
+    return image_->Read(offset, buffer, static_cast<win32::DWORD>(end - offset), done);
 }
 
 win32::DWORD DescribedDisk::Write(std::uint64_t offset, const void* buffer, win32::DWORD length,

@@ -1,5 +1,4 @@
 #include <map>
-#include <mutex>
 
 #include "platform/driver_memory.h"
 #include "platform/win32.h"
@@ -18,12 +17,6 @@ constexpr std::uint64_t FirstAddress = 0x10000;
 constexpr std::uint64_t Gap = 0x1000;
 constexpr std::uint64_t AddressLimit = 0x100000000;
 
-std::mutex& TableLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
 std::map<win32::DWORD, Mapping>& Table()
 {
     static std::map<win32::DWORD, Mapping> table;
@@ -32,7 +25,6 @@ std::map<win32::DWORD, Mapping>& Table()
 
 win32::DWORD Reserve(std::uint8_t* memory, win32::DWORD length)
 {
-    std::lock_guard guard(TableLock());
     auto& table = Table();
     std::uint64_t candidate = FirstAddress;
     for (const auto& [start, mapping] : table) {
@@ -49,7 +41,6 @@ win32::DWORD Reserve(std::uint8_t* memory, win32::DWORD length)
 
 std::span<std::uint8_t> DriverMemoryAt(win32::DWORD address)
 {
-    std::lock_guard guard(TableLock());
     auto& table = Table();
     auto next = table.upper_bound(address);
     if (next == table.begin()) return {};
@@ -71,7 +62,6 @@ DriverBufferMapping::DriverBufferMapping(void* buffer, DWORD length)
 DriverBufferMapping::~DriverBufferMapping()
 {
     if (address_ == 0) return;
-    std::lock_guard guard(platform::TableLock());
     platform::Table().erase(address_);
 }
 

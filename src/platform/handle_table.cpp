@@ -1,7 +1,6 @@
 #include "platform/handle_table.h"
 
 #include <map>
-#include <mutex>
 
 namespace platform {
 namespace {
@@ -11,7 +10,6 @@ namespace {
 constexpr std::intptr_t HandleStep = 4;
 
 struct Table {
-    std::mutex lock;
     std::map<std::intptr_t, std::shared_ptr<OpenHandle>> entries;
     std::intptr_t last = 0;
 };
@@ -27,7 +25,6 @@ Table& TheTable()
 win32::HANDLE AddHandle(std::shared_ptr<OpenHandle> entry)
 {
     Table& table = TheTable();
-    std::lock_guard guard(table.lock);
     do {
         table.last = table.last >= INTPTR_MAX - HandleStep ? HandleStep : table.last + HandleStep;
     } while (table.entries.count(table.last));
@@ -38,7 +35,6 @@ win32::HANDLE AddHandle(std::shared_ptr<OpenHandle> entry)
 std::shared_ptr<OpenHandle> FindHandle(win32::HANDLE handle)
 {
     Table& table = TheTable();
-    std::lock_guard guard(table.lock);
     auto found = table.entries.find(reinterpret_cast<std::intptr_t>(handle));
     return found == table.entries.end() ? nullptr : found->second;
 }
@@ -46,7 +42,6 @@ std::shared_ptr<OpenHandle> FindHandle(win32::HANDLE handle)
 bool RemoveHandle(win32::HANDLE handle)
 {
     Table& table = TheTable();
-    std::lock_guard guard(table.lock);
     return table.entries.erase(reinterpret_cast<std::intptr_t>(handle)) == 1;
 }
 

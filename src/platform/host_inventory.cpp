@@ -87,6 +87,19 @@ std::optional<WholeDisk> DiskNumbering::DiskOf(unsigned number, const std::vecto
     return disk;
 }
 
+std::string VolumeNode(const std::string& diskName, std::uint64_t firstSector)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/block/" + diskName, error)) {
+        std::uint64_t start = 0;
+        // The kernel counts a partition's start in 512-byte sectors whatever the disk's own.
+        if (std::filesystem::exists(entry.path() / "partition") && std::ifstream(entry.path() / "start") >> start &&
+            start == firstSector)
+            return "/dev/" + entry.path().filename().string();
+    }
+    return "/dev/" + diskName;
+}
+
 std::vector<std::string> BlockDeviceMountPoints()
 {
     std::vector<std::string> points;

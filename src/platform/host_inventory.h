@@ -42,6 +42,11 @@ private:
     std::vector<WholeDisk> numbered_;  // index: the number
 };
 
+// The device node of the volume that starts at `firstSector` (512-byte
+// sectors) of disk `diskName`: the partition that starts there, or the whole
+// disk when none does.
+std::string VolumeNode(const std::string& diskName, std::uint64_t firstSector);
+
 // Mount points of mounted block devices in /proc/mounts order: entry 0 is
 // drive C:, entry 1 drive D:, and so on.
 std::vector<std::string> BlockDeviceMountPoints();

@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include <thread>
 
 #include "platform/device_names.h"
@@ -30,6 +29,34 @@ namespace {
 
 constexpr win32::DWORD FallbackHeads = 255;
 constexpr win32::DWORD FallbackSectorsPerTrack = 63;
+constexpr std::uint64_t SectorBytes = 512;  // the only logical sector size a kept disk has
+
+// Held open with O_EXCL while a boot sector is written: the node of the
+// partition that starts at the sector written (the volume's start), or the
+// whole disk when none does. The kernel refuses the exclusive open while the
+// volume is mounted (or otherwise held so), and the write is then not made;
+// mounted volumes elsewhere on the disk hold only their own partitions.
+class VolumeHold {
+public:
+    VolumeHold(const std::string& diskName, std::uint64_t firstSector)
+        : fd_(::open(VolumeNode(diskName, firstSector).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC)),
+          error_(fd_ < 0 ? SystemErrorFromErrno(errno) : 0)
+    {
+    }
+    ~VolumeHold()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    VolumeHold(const VolumeHold&) = delete;
+    VolumeHold& operator=(const VolumeHold&) = delete;
+
+    // 0 while held, else why the volume could not be held.
+    win32::DWORD Error() const { return error_; }
+
+private:
+    int fd_;
+    win32::DWORD error_;
+};
 
 // A handle on a kept disk. A write handle has a descriptor of its own, opened
 // for that handle and closed with it: the system notices a device closed
@@ -45,6 +72,9 @@ public:
 
     // A disk that has gone fails every call, as a closed handle does.
     win32::DWORD CheckPosition(std::uint64_t) override { return disk_->Gone() ? win32::ERROR_INVALID_HANDLE : 0; }
+
+    // A kept descriptor of a disk that was pulled fails its reads, or finds
+    // no sectors: only then is the disk asked whether it is still there.
 
     win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) override
     {
@@ -64,6 +94,9 @@ public:
         if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
         std::uint64_t size = disk_->Bytes();
         if (offset > size || length > size - offset) return win32::ERROR_SECTOR_NOT_FOUND;
+        const VolumeHold hold(disk_->Identity().name, offset / SectorBytes);
+        if (hold.Error()) return hold.Error();
+        disk_->Written();
         if (win32::DWORD error = WriteFullyAt(writeFd_, offset, buffer, length, done)) return error;
         // The sector must be on the disk before the user is told it was written.
         return ::fsync(writeFd_) == 0 ? 0 : SystemErrorFromErrno(errno, win32::ERROR_WRITE_FAULT);
@@ -73,7 +106,9 @@ public:
                          win32::DWORD& returned) override
     {
         returned = 0;
-        if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
+        // Queries are few (the drive list, the start of a repair): each makes
+        // sure the descriptor still reaches the disk numbered.
+        if (disk_->Check(false)) return win32::ERROR_INVALID_HANDLE;
         if (code == win32::IOCTL_DISK_GET_LENGTH_INFO) return AnswerLength(disk_->Bytes(), out, outSize, returned);
         if (code != win32::IOCTL_DISK_GET_DRIVE_GEOMETRY) return win32::ERROR_INVALID_FUNCTION;
         if (!out || outSize < sizeof(win32::DISK_GEOMETRY)) return win32::ERROR_INVALID_PARAMETER;
@@ -88,11 +123,9 @@ public:
             answer.TracksPerCylinder = kernel.heads;
             answer.SectorsPerTrack = kernel.sectors;
         }
-        int sectorBytes = 512;
-        if (::ioctl(fd, BLKSSZGET, &sectorBytes) != 0) sectorBytes = 512;
-        answer.BytesPerSector = static_cast<win32::DWORD>(sectorBytes);
+        answer.BytesPerSector = SectorBytes;
         // The kernel's cylinder field has 16 bits; the count comes from the size.
-        std::uint64_t perCylinder = std::uint64_t(answer.TracksPerCylinder) * answer.SectorsPerTrack * sectorBytes;
+        std::uint64_t perCylinder = std::uint64_t(answer.TracksPerCylinder) * answer.SectorsPerTrack * SectorBytes;
         answer.Cylinders = static_cast<std::int64_t>(disk_->Bytes() / perCylinder);
         std::memcpy(out, &answer, sizeof answer);
         returned = sizeof answer;
@@ -133,14 +166,8 @@ public:
             error = win32::ERROR_FILE_NOT_FOUND;
             return nullptr;
         }
-        const bool query = desiredAccess == 0;
-        std::lock_guard guard(lock_);
-        std::shared_ptr<HostDisk> disk = KeptDisk(*number, query, error);
+        std::shared_ptr<HostDisk> disk = KeptDisk(*number, desiredAccess == 0, error);
         if (!disk) return nullptr;
-        if ((error = disk->Check(!query))) {
-            if (disk->Gone()) disks_.erase(*number);
-            return nullptr;
-        }
         int writeFd = -1;
         if ((desiredAccess & win32::GENERIC_WRITE) && (writeFd = OpenForWriting(*disk, desiredAccess, error)) < 0)
             return nullptr;
@@ -185,25 +212,29 @@ public:
 private:
     // The disk kept for `number`. The disks are looked up in /sys/block again
     // for a query, which is what the drive list is rebuilt from, and for a
-    // number whose disk is not kept yet; a transfer on a kept disk finds it
-    // here and checks it through its descriptor.
+    // number whose disk is not kept yet, and then checked through the
+    // descriptor; a transfer on a kept disk finds it here, with no system call.
     std::shared_ptr<HostDisk> KeptDisk(unsigned number, bool query, win32::DWORD& error)
     {
-        std::shared_ptr<HostDisk>& kept = disks_[number];
-        if (kept && !query) return kept;
-        std::optional<WholeDisk> disk = numbering_.DiskOf(number, WholeDisks());
-        if (!disk) {
-            disks_.erase(number);
+        auto found = disks_.find(number);
+        if (found != disks_.end() && !query) {
+            if (!found->second->Gone()) return found->second;
+            disks_.erase(found);
             error = win32::ERROR_FILE_NOT_FOUND;
             return nullptr;
         }
-        if (!kept || kept->Identity() != *disk) kept = HostDisk::Open(*disk, error);
-        std::shared_ptr<HostDisk> found = kept;
-        if (!found) disks_.erase(number);
-        return found;
+        std::optional<WholeDisk> disk = numbering_.DiskOf(number, WholeDisks());
+        std::shared_ptr<HostDisk> kept = found == disks_.end() ? nullptr : found->second;
+        if (disk && (!kept || kept->Identity() != *disk)) kept = HostDisk::Open(*disk, error);
+        if (!disk) error = win32::ERROR_FILE_NOT_FOUND;
+        if (kept && (error = kept->Check(!query))) kept = nullptr;
+        if (kept)
+            disks_[number] = kept;
+        else
+            disks_.erase(number);
+        return kept;
     }
 
-    std::mutex lock_;
     DiskNumbering numbering_;
     std::map<unsigned, std::shared_ptr<HostDisk>> disks_;
 };

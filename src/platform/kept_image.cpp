@@ -1,12 +1,10 @@
 #include "platform/kept_image.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/file_transfers.h"
 #include "platform/system_errors.h"
@@ -15,7 +13,6 @@ namespace platform {
 
 KeptImage::~KeptImage()
 {
-    if (mapping_) ::munmap(const_cast<std::uint8_t*>(mapping_), bytes_);
     if (fd_ >= 0) ::close(fd_);
 }
 
@@ -33,34 +30,44 @@ win32::DWORD KeptImage::OpenFirstTime()
     device_ = status.st_dev;
     inode_ = status.st_ino;
     bytes_ = static_cast<std::uint64_t>(status.st_size);
-    if (bytes_ == 0) return 0;
-    void* mapped = ::mmap(nullptr, bytes_, PROT_READ, MAP_SHARED, fd_, 0);
-    if (mapped == MAP_FAILED) return SystemErrorFromErrno(errno);
-    mapping_ = static_cast<const std::uint8_t*>(mapped);
     return 0;
 }
 
-win32::DWORD KeptImage::Check(bool forWriting)
+win32::DWORD KeptImage::LookAgain()
+{
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) != 0) return SystemErrorFromErrno(errno);
+    if (status.st_dev != device_ || status.st_ino != inode_ || static_cast<std::uint64_t>(status.st_size) < bytes_)
+        return win32::ERROR_FILE_NOT_FOUND;
+    return 0;
+}
+
+win32::DWORD KeptImage::Check(bool forWriting, bool mayHaveChanged, ImageWatch& watch)
 {
     if (fd_ < 0) {
+        // Watched before it is opened, so that no change falls between the two.
+        watched_ = watch.Watch(path_);
         if (win32::DWORD error = OpenFirstTime()) {
             if (fd_ >= 0) ::close(fd_);
             fd_ = -1;
             return error;
         }
-    } else {
-        struct stat status {};
-        if (::stat(path_.c_str(), &status) != 0) return SystemErrorFromErrno(errno);
-        if (status.st_dev != device_ || status.st_ino != inode_ || static_cast<std::uint64_t>(status.st_size) < bytes_)
-            return win32::ERROR_FILE_NOT_FOUND;
+    } else if (mayHaveChanged || !watched_) {
+        if (win32::DWORD error = LookAgain()) return error;
     }
     return forWriting ? writeRefusal_ : 0;
 }
 
-void KeptImage::Read(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) const
+win32::DWORD KeptImage::Read(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) const
 {
-    done = offset >= bytes_ ? 0 : static_cast<win32::DWORD>(std::min<std::uint64_t>(length, bytes_ - offset));
-    if (done) std::memcpy(buffer, mapping_ + offset, done);
+    done = 0;
+    if (offset >= bytes_) return 0;
+    const auto wanted = static_cast<win32::DWORD>(std::min<std::uint64_t>(length, bytes_ - offset));
+    const ssize_t got = ::pread(fd_, buffer, wanted, static_cast<off_t>(offset));
+    if (got < 0) return SystemErrorFromErrno(errno);
+    if (static_cast<win32::DWORD>(got) < wanted) return win32::ERROR_READ_FAULT;  // the file was cut shorter
+    done = wanted;
+    return 0;
 }
 
 win32::DWORD KeptImage::Write(std::uint64_t offset, const void* buffer, win32::DWORD length,
@@ -75,11 +82,15 @@ win32::DWORD KeptImage::Write(std::uint64_t offset, const void* buffer, win32::D
 
 std::shared_ptr<KeptImage> KeptImages::Use(unsigned number, bool forWriting, win32::DWORD& error)
 {
-    std::lock_guard guard(lock_);
+    if (watch_.TakeChanges())
+        for (auto& [drive, changed] : mayHaveChanged_) changed = true;
     std::shared_ptr<KeptImage>& image = images_[number];
     if (!image) image = std::make_shared<KeptImage>(machine_->drives.at(number).image);
-    error = image->Check(forWriting);
-    return error ? nullptr : image;
+    bool& changed = mayHaveChanged_[number];
+    error = image->Check(forWriting, changed, watch_);
+    if (error) return nullptr;
+    changed = false;
+    return image;
 }
 
 }  // namespace platform

@@ -4,23 +4,22 @@
 // a transfer costs no open and close of its own.
 //
 // A kept descriptor would go on reading a file that has since been deleted or
-// replaced, which a drive whose image is gone must not do. So every new use
-// (every CreateFileA) looks the path up once more: it must still name the
-// file first opened, no shorter than it was then, or the use fails as the
-// open of a missing image does. Reads then come from a mapping of the file
-// and cost no system call, which keeps a transfer at that one look-up. A
-// handle already open when its image is truncated is not protected: it must
-// not read past the new end (the mapping would fault), which no transfer of
-// the programs does, as each opens, reads and closes at once.
+// replaced, which a drive whose image is gone must not do. So a new use (a
+// CreateFileA) after the image's file or folder changed looks the path up
+// once more: it must still name the file first opened, no shorter than it was
+// then, or the use fails as the open of a missing image does (image_watch.h
+// tells when to look). Reads are one pread on the kept descriptor, straight
+// into the caller's buffer; an image cut shorter under an open handle makes
+// the read that no longer finds its bytes fail.
 
 #include <sys/types.h>
 
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "platform/image_watch.h"
 #include "platform/machine_description.h"
 #include "platform/win32.h"
 
@@ -33,12 +32,15 @@ public:
     KeptImage(const KeptImage&) = delete;
     KeptImage& operator=(const KeptImage&) = delete;
 
-    // Opens the image at the first call; at every later one checks that the
-    // path still names it, no shorter than it was. 0 or the error code.
-    win32::DWORD Check(bool forWriting);
+    // Opens the image at the first call and has `watch` follow it; at a later
+    // one, when `mayHaveChanged`, checks that the path still names it, no
+    // shorter than it was. 0 or the error code.
+    win32::DWORD Check(bool forWriting, bool mayHaveChanged, ImageWatch& watch);
 
-    // Delivers what lies inside the size first seen; `done` is the count.
-    void Read(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) const;
+    // Delivers what lies inside the size first seen; `done` is the count. A
+    // read inside that size that finds fewer bytes fails with
+    // ERROR_READ_FAULT; what it may have put in `buffer` is then undefined.
+    win32::DWORD Read(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) const;
     // Writes all `length` bytes inside that size and flushes them to the
     // file, or writes nothing outside it.
     win32::DWORD Write(std::uint64_t offset, const void* buffer, win32::DWORD length, win32::DWORD& done) const;
@@ -48,14 +50,15 @@ public:
 
 private:
     win32::DWORD OpenFirstTime();
+    win32::DWORD LookAgain();
 
     std::string path_;
     int fd_ = -1;
     win32::DWORD writeRefusal_ = 0;  // why the image could not be opened for writing
+    bool watched_ = false;           // false: the path is looked up at every use
     dev_t device_ = 0;
     ino_t inode_ = 0;
     std::uint64_t bytes_ = 0;
-    const std::uint8_t* mapping_ = nullptr;
 };
 
 // The kept images of one described machine, by drive number.
@@ -69,8 +72,9 @@ public:
 
 private:
     std::shared_ptr<const MachineDescription> machine_;
-    std::mutex lock_;
+    ImageWatch watch_;
     std::map<unsigned, std::shared_ptr<KeptImage>> images_;
+    std::map<unsigned, bool> mayHaveChanged_;  // by drive: since its image was last looked at
 };
 
 }  // namespace platform

@@ -3,6 +3,11 @@
 // described in a text file (machine_selection.h). The calls themselves keep
 // the handle table, the file positions and the access checks; a machine only
 // opens its devices and answers the queries that are its own.
+//
+// Every call of win32.h, and so all disk I/O, is made on one thread: the GUI
+// thread of the programs (the update download and the busy animation run on
+// it too), the test's own thread in the tests. Nothing in this layer is
+// locked; the only other thread it starts collects an opened browser's exit.
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +27,8 @@ public:
     // Asked before a handle is positioned; a device may refuse the move.
     virtual win32::DWORD CheckPosition(std::uint64_t offset) = 0;
     // Reads up to `length` bytes at `offset`; `done` is what was delivered.
+    // A read that fails may have put part of its bytes into `buffer`
+    // (ReadFile puts back what the caller had there).
     virtual win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) = 0;
     // Writes all `length` bytes at `offset` or, on failure, as few as possible.
     virtual win32::DWORD WriteAt(std::uint64_t offset, const void* buffer, win32::DWORD length,

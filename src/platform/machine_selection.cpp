@@ -1,7 +1,6 @@
 #include "platform/machine_selection.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 
@@ -16,7 +15,6 @@ namespace {
 constexpr const char* MachineVariable = "VOLMENDER_MACHINE";
 
 struct Selection {
-    std::mutex lock;
     std::shared_ptr<Machine> current;
     std::optional<std::string> environmentPath;  // read once; empty: the host
 };
@@ -50,7 +48,6 @@ std::shared_ptr<Machine> MachineFromEnvironment(Selection& selection)
 std::shared_ptr<Machine> CurrentMachine()
 {
     Selection& selection = TheSelection();
-    std::lock_guard guard(selection.lock);
     if (!selection.current) selection.current = MachineFromEnvironment(selection);
     return selection.current;
 }
@@ -59,14 +56,12 @@ void UseDescribedMachine(const std::string& path)
 {
     std::shared_ptr<Machine> machine = MakeDescribedMachine(ReadMachineDescription(path));
     Selection& selection = TheSelection();
-    std::lock_guard guard(selection.lock);
     selection.current = std::move(machine);
 }
 
 std::optional<std::string> UseMachineFromEnvironment()
 {
     Selection& selection = TheSelection();
-    std::lock_guard guard(selection.lock);
     // No machine stays current on failure, so that nothing reaches the one
     // chosen before in place of the one asked for.
     selection.current = nullptr;

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstring>
 #include <iostream>
-#include <mutex>
 #include <string>
 
 #include "platform/machine.h"
@@ -20,7 +19,6 @@ constexpr std::intptr_t ShellExecuteDone = 42;
 constexpr std::intptr_t ShellExecuteNotFound = 2;
 
 struct Handlers {
-    std::mutex lock;
     MessageBoxHandler messageBox;
     ScreenSizeHandler screenSize;
 };
@@ -53,11 +51,8 @@ BOOL GetVersionExA(OSVERSIONINFOA* info)
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, DWORD type)
 {
-    MessageBoxHandler handler;
-    {
-        std::lock_guard guard(TheHandlers().lock);
-        handler = TheHandlers().messageBox;
-    }
+    // A copy: the handler runs a modal loop, inside which another may be installed.
+    MessageBoxHandler handler = TheHandlers().messageBox;
     if (handler) return handler(owner, text ? text : "", caption ? caption : "", type);
     std::cerr << TextOrEmpty(caption) << ": " << TextOrEmpty(text) << std::endl;
     return IDOK;
@@ -65,24 +60,18 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, DWORD type)
 
 void SetMessageBoxHandler(MessageBoxHandler handler)
 {
-    std::lock_guard guard(TheHandlers().lock);
     TheHandlers().messageBox = std::move(handler);
 }
 
 void SetScreenSizeHandler(ScreenSizeHandler handler)
 {
-    std::lock_guard guard(TheHandlers().lock);
     TheHandlers().screenSize = std::move(handler);
 }
 
 int GetSystemMetrics(int index)
 {
     if (std::optional<int> fixed = platform::CurrentMachine()->ScreenMetric(index)) return *fixed;
-    ScreenSizeHandler handler;
-    {
-        std::lock_guard guard(TheHandlers().lock);
-        handler = TheHandlers().screenSize;
-    }
+    ScreenSizeHandler handler = TheHandlers().screenSize;
     return handler ? handler(index) : 0;
 }
 

@@ -128,6 +128,24 @@ TEST_F(DescribedDrive, ADriveWhoseImageIsGoneOrChangedNoLongerOpens)
     CloseHandle(grown);
 }
 
+// A handle already open when its image is cut shorter: the read that no
+// longer finds its bytes fails, and the caller's buffer stays as it was.
+TEST_F(DescribedDrive, AnImageCutShortUnderAnOpenHandleGivesAReadError)
+{
+    machine.Line("drive 0 disk.img").Install();
+    HANDLE drive = Open(GENERIC_READ);
+    ASSERT_NE(drive, INVALID_HANDLE_VALUE);
+    std::filesystem::resize_file(image, 15 * Sector);
+    std::vector<std::uint8_t> buffer(2 * Sector, 0xEE);
+    DWORD read = 7;
+    ASSERT_TRUE(Seek(drive, 14 * Sector));
+    EXPECT_FALSE(ReadFile(drive, buffer.data(), 2 * Sector, &read, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_READ_FAULT);
+    EXPECT_EQ(read, 0u);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(2 * Sector, 0xEE));
+    CloseHandle(drive);
+}
+
 TEST_F(DescribedDrive, WritesLandWholeInsideTheImageOrNotAtAll)
 {
     machine.Line("drive 0 disk.img").Install();
@@ -164,7 +182,16 @@ TEST_F(DescribedDrive, AHandleMovesOnlyInTheDirectionsItWasOpenedFor)
     ASSERT_NE(query, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(ReadFile(query, data.data(), Sector, &count, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    GET_LENGTH_INFO length{};
+    EXPECT_FALSE(DeviceIoControl(query, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &count,
+                                 nullptr)) << "the length needs read access";
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     CloseHandle(query);
+    reader = Open(GENERIC_READ);
+    EXPECT_TRUE(DeviceIoControl(reader, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &count,
+                                nullptr));
+    EXPECT_EQ(length.Length, 16 * Sector);
+    CloseHandle(reader);
     EXPECT_EQ(ReadBytes(image, 0, Sector), std::vector<std::uint8_t>(Sector, 0));
 }
 

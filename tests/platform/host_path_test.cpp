@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,6 +16,7 @@
 #include "fixtures/disk_image.h"
 #include "fixtures/host_drive.h"
 #include "fixtures/loop_device.h"
+#include "fixtures/partitioning.h"
 #include "fixtures/whole_repair.h"
 #include "platform/machine_selection.h"
 #include "recording_host.h"
@@ -37,12 +42,13 @@ protected:
     ~HostPath() override { platform::UseMachineFromEnvironment(); }
 
     // A blank marked image of `sectors` sectors attached to a loop device.
-    std::string Attach(const std::string& name, std::uint64_t sectors, bool readOnly = false)
+    std::string Attach(const std::string& name, std::uint64_t sectors, bool readOnly = false,
+                       unsigned sectorBytes = Sector)
     {
         std::string image = dir.File(name);
         fixtures::CreateBlankImage(image, sectors);
         fixtures::MarkFirstSector(image);
-        loops.push_back(std::make_unique<fixtures::LoopDevice>(image, readOnly));
+        loops.push_back(std::make_unique<fixtures::LoopDevice>(image, readOnly, sectorBytes));
         return image;
     }
 
@@ -56,10 +62,13 @@ protected:
     std::vector<std::unique_ptr<fixtures::LoopDevice>> loops;
 };
 
-TEST_F(HostPath, AWritableLoopDeviceIsListedAsAFixedDiskAndAReadOnlyOneIsNot)
+// Every sector number counts 512 bytes: a disk of 4,096-byte logical sectors
+// would put a boot sector at an eighth of its volume's offset.
+TEST_F(HostPath, AWritableLoopDeviceOf512ByteSectorsIsListedAsAFixedDiskAndNoOtherOne)
 {
     const std::string writable = Attach("writable.img", 8192);
     const std::string readOnly = Attach("read-only.img", 8192, true);
+    const std::string largeSectors = Attach("4k-sectors.img", 8192, false, 4096);
 
     std::optional<std::uint8_t> drive = fixtures::HostDriveHolding(writable);
     ASSERT_TRUE(drive.has_value()) << loops[0]->Node() << " is not listed";
@@ -67,6 +76,44 @@ TEST_F(HostPath, AWritableLoopDeviceIsListedAsAFixedDiskAndAReadOnlyOneIsNot)
     ASSERT_TRUE(d_api::GetDriveParams(*drive, params));
     EXPECT_EQ(params.flags & d_api::RemovableFlag, 0);
     EXPECT_EQ(fixtures::HostDriveHolding(readOnly), std::nullopt) << loops[1]->Node() << " is listed";
+    EXPECT_EQ(fixtures::HostDriveHolding(largeSectors), std::nullopt) << loops[2]->Node() << " is listed";
+}
+
+// A node held open with O_EXCL stands in for a mounted volume: the kernel
+// refuses a second exclusive open of it, or of the whole disk, as it does
+// while the volume is mounted.
+TEST_F(HostPath, NoBootSectorIsWrittenUnderAVolumeHeldByAnother)
+{
+    const std::string image = dir.File("two-partitions.img");
+    fixtures::CreatePartitionedDisk(image, {.diskSectors = 8192,
+                                            .primaries = {{2048, 2048, fixtures::kTypeFat32Lba},
+                                                          {4096, 2048, fixtures::kTypeFat32Lba}}});
+    fixtures::MarkFirstSector(image);
+    loops.push_back(std::make_unique<fixtures::LoopDevice>(image));
+    std::optional<std::uint8_t> drive = fixtures::HostDriveHolding(image);
+    ASSERT_TRUE(drive.has_value());
+    const std::string disk = loops[0]->Node(), first = disk + "p1";
+    struct Row {
+        std::string held;
+        std::uint32_t written;
+        bool lands;
+    };
+    std::vector<Row> rows{{disk, 0, false}};
+    // Without partitions (a kernel that reads no partition tables) every
+    // volume is held through the whole disk.
+    const bool partitions = std::filesystem::exists("/sys/block/" + loops[0]->Name() + "/" + loops[0]->Name() + "p1");
+    if (partitions) rows.insert(rows.end(), {{first, 2048, false}, {first, 4096, true}});
+    for (const Row& row : rows) {
+        const int holder = ::open(row.held.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+        ASSERT_GE(holder, 0) << row.held;
+        const fixtures::Sector before = fixtures::ReadSector(image, row.written);
+        EXPECT_EQ(d_api::WriteSectors(*drive, row.written, 1, std::vector<std::uint8_t>(Sector, 0xA7).data()),
+                  row.lands) << row.held << " held, sector " << row.written;
+        ::close(holder);
+        const fixtures::Sector after = fixtures::ReadSector(image, row.written);
+        EXPECT_EQ(after == before, !row.lands) << row.held << " held, sector " << row.written;
+    }
+    if (!partitions) GTEST_SKIP() << "the rows of held partitions: this kernel shows no partitions of " << disk;
 }
 
 TEST_F(HostPath, HandlesOfOneDiskSeeEachOthersWritesAndAClosedHandleFails)
