@@ -205,7 +205,7 @@ TEST_F(Fat32WindowRepair, ExitDuringTheAnalysisStopsItWritesNothingAndEndsThePro
 // written.
 TEST_F(Fat32WindowRepair, Windows9xAnalysisCountsTheReadsItCannotMakeAndWritesNothing)
 {
-    MakeVolume(Road::Partition, true);
+    MakeVolume(Road::Partition, false);
     fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
     const std::vector<std::uint8_t> before = Disk();
     UseDisk9x();
