@@ -13,10 +13,11 @@ namespace d_api {
 enum class ReadEnd {
     Read,           // the whole unit is in the destination
     Short,          // fewer bytes came than asked; zeros follow those that came
-    Failed,         // the transfer failed; the bytes that came before the failure are in the destination
-    NotMade,        // no transfer was made (no physical-drive device on Windows 9x, or the device
-                    // could not be positioned); the destination is untouched
-    DriveUnopened,  // the drive could not be opened on the Windows NT family; the destination is untouched
+    // The destination is untouched, and holds what it held before, when
+    Failed,         // the transfer failed,
+    NotMade,        // no transfer was made (no physical-drive device on Windows 9x, or the
+                    // device could not be positioned),
+    DriveUnopened,  // the drive could not be opened on the Windows NT family.
 };
 
 // ReadSectors (kind Sector) or ReadBlock (kind Block) with a count of 1, the

@@ -55,8 +55,9 @@ bool DriveReader::ReadSector(std::uint64_t sector, std::span<std::uint8_t, d_api
     return false;
 }
 
-// Only what a read leaves undefined is cleared: a Block that was read, or that
-// stopped short (the transfer fills the rest with zeros), is left as it came.
+// Only what a read leaves behind from an earlier one is cleared: a Block that
+// was read, or that stopped short (the transfer fills the rest with zeros), is
+// left as it came.
 void DriveReader::ReadBlock(std::uint32_t first, std::span<std::uint8_t, d_api::BlockSize> block)
 {
     if (Inside(first, d_api::BlockSectors)) {
