@@ -25,8 +25,8 @@ public:
     virtual ~ReadFailureListener() = default;
     // The transfer itself failed on a drive that could be opened.
     virtual void TransferFailed(const ReadFailure& failure) = 0;
-    // The drive could not be opened for a read: it was unplugged, or its
-    // device is refused to us now.
+    // The drive could not be opened for a read on the Windows NT family: it
+    // was unplugged, or its device is refused to us now.
     virtual void DriveUnreachable(std::uint8_t drive) = 0;
 };
 

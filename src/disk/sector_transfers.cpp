@@ -5,6 +5,7 @@
 
 #include "disk/d_api.h"
 #include "disk/read_failures.h"
+#include "disk/unit_read.h"
 
 namespace d_api {
 namespace {
@@ -27,35 +28,39 @@ bool PositionAt(win32::HANDLE device, std::uint32_t sector)
     return win32::SetFilePointer(device, offset.low, &high, win32::FILE_BEGIN) != win32::INVALID_SET_FILE_POINTER;
 }
 
-bool ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint16_t count, std::uint8_t* destination)
+}  // namespace
+
+ReadEnd ReadUnit(ReadKind kind, std::uint8_t drive, std::uint32_t sector, std::uint8_t* destination)
 {
-    if (count != OnlyCount) return false;
     const std::uint32_t unitBytes = kind == ReadKind::Sector ? SectorSize : BlockSize;
     win32::HANDLE device = OpenDrive(drive, win32::GENERIC_READ, win32::FILE_SHARE_WRITE, win32::FILE_FLAG_WRITE_THROUGH);
     if (device == win32::INVALID_HANDLE_VALUE) {
+        // Windows 9x has no physical-drive devices: a read that cannot open
+        // one says nothing about the drive, which the sector driver still
+        // reaches.
+        if (!IsNT) return ReadEnd::NotMade;
         ReportUnopenedDrive(drive);
-        return false;
+        return ReadEnd::DriveUnopened;
     }
     if (!PositionAt(device, sector)) {
         win32::CloseHandle(device);
-        return false;
+        return ReadEnd::NotMade;
     }
     // Straight into the destination, with no copy of a Block in between. A
     // read that stops short gets zeros after the bytes that arrived, never
     // bytes of an earlier read. A failed read leaves the destination as it
     // was: the platform reaches the buffer only when the read succeeds.
     win32::DWORD bytesRead = 0;
-    bool transferred = win32::ReadFile(device, destination, unitBytes * count, &bytesRead, nullptr) != win32::FALSE;
+    const bool transferred = win32::ReadFile(device, destination, unitBytes, &bytesRead, nullptr) != win32::FALSE;
     if (transferred) {
         std::memset(destination + bytesRead, 0, unitBytes - bytesRead);
     } else {
-        ReportTransferFailure(kind, drive, sector, count, win32::GetLastError());
+        ReportTransferFailure(kind, drive, sector, OnlyCount, win32::GetLastError());
     }
     win32::CloseHandle(device);
-    return transferred && bytesRead == unitBytes * count;
+    if (!transferred) return ReadEnd::Failed;
+    return bytesRead == unitBytes ? ReadEnd::Read : ReadEnd::Short;
 }
-
-}  // namespace
 
 std::string DeviceName(std::uint8_t drive) { return "\\\\.\\PhysicalDrive" + std::to_string(drive); }
 
@@ -66,12 +71,12 @@ ByteOffset SectorOffset(std::uint32_t sector)
 
 bool ReadSectors(std::uint8_t drive, std::uint32_t sector, std::uint16_t count, std::uint8_t* destination)
 {
-    return ReadUnit(ReadKind::Sector, drive, sector, count, destination);
+    return count == OnlyCount && ReadUnit(ReadKind::Sector, drive, sector, destination) == ReadEnd::Read;
 }
 
 bool ReadBlock(std::uint8_t drive, std::uint32_t sector, std::uint16_t count, std::uint8_t* destination)
 {
-    return ReadUnit(ReadKind::Block, drive, sector, count, destination);
+    return count == OnlyCount && ReadUnit(ReadKind::Block, drive, sector, destination) == ReadEnd::Read;
 }
 
 // Every step is checked: a write whose positioning failed would land at

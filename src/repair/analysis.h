@@ -3,7 +3,7 @@
 // for a subdirectory's first sector, the search for the two FAT copies, the
 // layout derived from them, the FAT type and the check for a boot sector that
 // is still intact. It reads the disk only, sector by sector or Block by Block,
-// on the drive and volume that the RepairState names, and writes nothing.
+// through the RepairState's reader, on the volume it names, and writes nothing.
 
 #include <cstdint>
 #include <span>
@@ -40,7 +40,7 @@ public:
     // True once the repair must end at once (its drive is gone, its window
     // closed). Every scan of the analysis then ends at its next sector, and
     // what it leaves must not be used.
-    bool Stopped() const { return state_.Run.Stopped(); }
+    bool Stopped() const { return state_.Reader.Run().Stopped(); }
 
     // Finds the first sector of a subdirectory ("." then "..") from 3 % (5 %)
     // into the volume and sets SectorsPerCluster, DirSector, DirClusterOffset.
@@ -98,8 +98,5 @@ bool LayoutIsUsable(const VolumeLayout& layout);
 
 // The FAT search examines the sectors from the volume start to this offset.
 inline constexpr std::uint32_t LastFatSearchOffset = 20000;
-
-// Sector numbers are 32 bits wide; nothing past this one can be addressed.
-inline constexpr std::uint64_t LastAddressableSector = 0xFFFFFFFFu;
 
 }  // namespace repair

@@ -65,7 +65,7 @@ FatSearchEnd Analysis::FindFats()
                 }
                 ++finds;
                 if (profile_.endsAtThirdFatStart && finds == FatStartsThatEndTheSearch) {
-                    host_.ShowMessage(state_.Run.LastMessage(texts::FileSystemDamaged));
+                    host_.ShowMessage(state_.Reader.Run().LastMessage(texts::FileSystemDamaged));
                     return FatSearchEnd::ThirdFatStart;
                 }
             }

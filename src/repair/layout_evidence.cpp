@@ -6,7 +6,6 @@
 
 #include "platform/little_endian.h"
 #include "repair/directory_entry_layout.h"
-#include "repair/drive_extent.h"
 #include "repair/fat_entry_layout.h"
 #include "repair/layout_facts.h"
 
@@ -57,7 +56,7 @@ private:
     std::optional<SectorBytes> Read(std::uint64_t volumeOffset) const
     {
         SectorBytes bytes{};
-        if (!ReadSectorInsideDrive(state_, std::uint64_t{layout_.VolumeStart} + volumeOffset, bytes))
+        if (!state_.Reader.ReadSector(std::uint64_t{layout_.VolumeStart} + volumeOffset, bytes))
             return std::nullopt;
         return bytes;
     }

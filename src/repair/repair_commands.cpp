@@ -5,9 +5,9 @@
 #include "repair/fat_type_probe.h"
 #include "repair/layout_evidence.h"
 #include "repair/layout_facts.h"
+#include "repair/one_box_per_failed_sector.h"
 #include "repair/partition_volume.h"
 #include "repair/repair_texts.h"
-#include "repair/repair_watch.h"
 #include "repair/sector_backup.h"
 #include "repair/volume_placement.h"
 
@@ -26,22 +26,26 @@ d_api::TDiskDetail WalkPartitions(std::uint8_t drive)
 
 // The layout values and buffers are shared by every step of a repair, and the
 // analysis lets the window dispatch input between sectors: a second repair
-// started from there would work over the first one's values. Its reads are
-// watched from start to end.
+// started from there would work over the first one's values. Its reads go
+// through the state's reader from start to end.
 class RepairCommands::RunningScope {
 public:
-    explicit RunningScope(RepairCommands& commands)
-        : running_(commands.running_), watch_(commands.state_.Run, commands.host_)
+    explicit RunningScope(RepairCommands& commands) : running_(commands.running_), reader_(commands.state_.Reader)
     {
         running_ = true;
+        reader_.Begin(commands.state_.Drive(), commands.host_);
     }
-    ~RunningScope() { running_ = false; }
+    ~RunningScope()
+    {
+        reader_.End();
+        running_ = false;
+    }
     RunningScope(const RunningScope&) = delete;
     RunningScope& operator=(const RunningScope&) = delete;
 
 private:
     bool& running_;
-    RepairWatch watch_;
+    DriveReader& reader_;
 };
 
 RepairCommands::RepairCommands(RepairState& state, RepairHost& host, const RoadsProfile& profile)
@@ -67,6 +71,9 @@ std::optional<std::vector<PartitionMenuEntry>> RepairCommands::RepairButton(cons
     } else {
         return std::nullopt;
     }
+    // The menu reads the partition tables again for every field of every
+    // item: a table that cannot be read shows its box once, not at every walk.
+    const OneBoxPerFailedSector boxes(host_);
     // The first sector of the drive, as a pick from the list reads it.
     ReadSectorAt(state_, host_, state_.CurSector);
     return BuildPartitionMenuEntries(state_.Drive());
@@ -88,7 +95,7 @@ void RepairCommands::RepairRemovable()
     // The device's exact length, not the geometry's whole cylinders, which
     // would cut off the volume's last clusters.
     if (!LearnDriveLength(state_, host_)) return;
-    const std::optional<std::uint32_t> sectors = WholeDriveVolumeSectors(*state_.DriveSectors);
+    const std::optional<std::uint32_t> sectors = WholeDriveVolumeSectors(*state_.Reader.DriveSectors);
     if (!sectors) {
         Refuse(texts::PartitionOutOfReach);
         return;
@@ -135,7 +142,7 @@ void RepairCommands::RepairPartition(int k)
         Refuse(profile_.typeRefusal);
         return;
     }
-    if (!PartitionLiesAfterItsTableAndOnTheDrive(WalkPartitions(state_.Drive()), k, *state_.DriveSectors)) {
+    if (!PartitionLiesAfterItsTableAndOnTheDrive(WalkPartitions(state_.Drive()), k, *state_.Reader.DriveSectors)) {
         Refuse(texts::PartitionRefused);
         return;
     }
@@ -210,23 +217,23 @@ bool RepairCommands::WriteBootSector()
 void RepairCommands::EndWith(const char* message)
 {
     host_.HideBusyPanel();
-    host_.ShowMessage(state_.Run.LastMessage(message));
+    host_.ShowMessage(state_.Reader.Run().LastMessage(message));
 }
 
 void RepairCommands::Refuse(const char* message)
 {
-    host_.ShowMessage(state_.Run.LastMessage(message));
+    host_.ShowMessage(state_.Reader.Run().LastMessage(message));
 }
 
 // A drive that can no longer be opened is told as the failed read it is; a
 // closed window has nobody left to tell.
 bool RepairCommands::EndedByStop()
 {
-    switch (state_.Run.StopReason()) {
+    switch (state_.Reader.Run().StopReason()) {
     case RepairStop::None: return false;
     case RepairStop::DriveGone:
         host_.HideBusyPanel();
-        host_.ShowInformation(state_.Run.LastMessage(texts::ReadError));
+        host_.ShowInformation(state_.Reader.Run().LastMessage(texts::ReadError));
         return true;
     case RepairStop::WindowClosed: host_.HideBusyPanel(); return true;
     }
@@ -235,7 +242,7 @@ bool RepairCommands::EndedByStop()
 
 void RepairCommands::Stop(RepairStop reason)
 {
-    if (running_) state_.Run.Stop(reason);
+    if (running_) state_.Reader.Stop(reason);
 }
 
 }  // namespace repair

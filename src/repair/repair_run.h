@@ -1,8 +1,8 @@
 #pragma once
 // What befell the repair under way besides its findings: the sectors it could
 // not read, and whether it must end at once because its drive is gone or its
-// window was closed. It means something only while a repair runs; the repair
-// commands clear it when a repair starts and when it ends.
+// window was closed. The repair's reader keeps it, and clears it when a repair
+// starts and when it ends.
 
 #include <cstdint>
 #include <map>

@@ -5,12 +5,11 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "disk/d_api.h"
-#include "repair/repair_run.h"
+#include "repair/drive_reader.h"
 
 namespace repair {
 
@@ -37,11 +36,10 @@ struct RepairState {
     std::array<std::uint8_t, d_api::SectorSize> SectorBuf{};
     std::vector<std::uint8_t> BlockBuf = std::vector<std::uint8_t>(d_api::BlockSize, 0);
     VolumeLayout Layout;
-    // Unreadable sectors and a reason to stop, while a repair runs.
-    RepairRun Run;
-    // The selected drive's exact length in sectors, learnt when a repair
-    // starts; no read of the repair goes past it. Unknown before.
-    std::optional<std::uint64_t> DriveSectors;
+    // The reads of the repair under way. Reading changes what the reader has
+    // met, never a value of the state, so steps that only look at the state
+    // read through it as well.
+    mutable DriveReader Reader;
 
     std::uint8_t Drive() const { return static_cast<std::uint8_t>(SelectedDrive & 0xFF); }
 };

@@ -23,20 +23,24 @@ std::string ErrorText(const std::string& path, const platform::ReplacementError&
     return "Cannot " + verb + " file \"" + path + "\". " + std::strerror(error.errorNumber);
 }
 
+// A repair whose drive is gone says so once, as it ends.
+bool ToldWhenUnread(bool read, const RepairState& state, RepairHost& host)
+{
+    if (!read && !state.Reader.Run().Stopped()) host.ShowInformation(texts::ReadError);
+    return read;
+}
+
 }  // namespace
 
 bool ReadSectorAt(RepairState& state, RepairHost& host, std::uint32_t sector)
 {
-    if (d_api::ReadSectors(state.Drive(), sector, 1, state.SectorBuf.data())) return true;
-    // A repair whose drive is gone says so once, as it ends.
-    if (!state.Run.Stopped()) host.ShowInformation(texts::ReadError);
-    return false;
+    return ToldWhenUnread(d_api::ReadSectors(state.Drive(), sector, 1, state.SectorBuf.data()), state, host);
 }
 
 BackupOutcome BackupSector(RepairState& state, RepairHost& host, std::uint32_t sector)
 {
-    if (!ReadSectorAt(state, host, sector)) {
-        if (!state.Run.Stopped()) host.ShowMessage(texts::BackupImpossible);
+    if (!ToldWhenUnread(state.Reader.ReadSector(sector, state.SectorBuf), state, host)) {
+        if (!state.Reader.Run().Stopped()) host.ShowMessage(texts::BackupImpossible);
         return BackupOutcome::NothingSaved;
     }
     host.ShowMessage(texts::PleaseBackUp);

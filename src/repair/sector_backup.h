@@ -16,12 +16,14 @@ enum class BackupOutcome {
                    // and the repair must end here, before anything is written to the disk
 };
 
-// Reads `sector` of SelectedDrive into SectorBuf. When the read fails it shows
-// "读盘错误!" in the information dialog and returns false; in a repair that was
-// stopped it shows nothing, the repair tells the user as it ends.
+// Reads `sector` of SelectedDrive into SectorBuf outside a repair (the first
+// sector, when the partition menu is built). When the read fails it shows
+// "读盘错误!" in the information dialog and returns false.
 bool ReadSectorAt(RepairState& state, RepairHost& host, std::uint32_t sector);
 
-// Reads `sector`, asks the user to keep it ("请备份将要被覆盖的扇区！") and
+// Reads `sector` through the repair's reader (a failed read is told as
+// ReadSectorAt tells it, but not in a repair that was stopped: that repair
+// tells the user as it ends), asks the user to keep it ("请备份将要被覆盖的扇区！") and
 // saves its 512 bytes under the name chosen in the save dialog with ".dat"
 // appended. A file of that name is replaced only when the user says Yes; No
 // opens the save dialog again. A name that holds anything but a regular file

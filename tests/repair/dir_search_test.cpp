@@ -123,7 +123,7 @@ TEST_F(DirSearch, FailedFirstBlockIsNotTestedOnWhatAnEarlierSearchLeft)
     Put(500, DirectoryStart(100));
     ASSERT_TRUE(Search());  // BlockBuf now holds the pair
 
-    UseMachine({fixtures::MachineFault::ReadError(0, 100, 23)});  // the first Block covers sector 100
+    UseMachine({fixtures::MachineFault::ReadError(0, 500, 23)});  // the pair's own sector fails now
     EXPECT_FALSE(Search());
     EXPECT_EQ(state.Layout.SectorsPerCluster, 0u);
 }

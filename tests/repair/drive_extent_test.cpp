@@ -1,7 +1,7 @@
 // Reads of a repair stay on the drive and within 32-bit sector numbers.
 
 #include "machine_fixture.h"
-#include "repair/drive_extent.h"
+#include "repair/drive_reader.h"
 
 namespace repair {
 namespace {
@@ -16,10 +16,10 @@ TEST_F(DriveExtent, NoSectorPastTheLast32BitNumberIsRead)
     MakeDisk(past + 8);
     Put(5, testing::SectorBeginning({0x42}));
     state.SelectedDrive = 0;
-    state.DriveSectors = past + 8;
+    state.Reader.DriveSectors = past + 8;
     fixtures::Sector buffer{};
     buffer.fill(0x99);
-    EXPECT_FALSE(ReadSectorInsideDrive(state, past + 5, buffer));
+    EXPECT_FALSE(state.Reader.ReadSector(past + 5, buffer));
     EXPECT_EQ(buffer, fixtures::Sector{});
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <ostream>
 
+#include "fixtures/directory_scan.h"
 #include "fixtures/disk_image.h"
 #include "fixtures/whole_repair.h"
 #include "platform/machine_selection.h"
@@ -56,8 +57,6 @@ struct Program {
     const RoadsProfile* roads;
 };
 
-std::ostream& operator<<(std::ostream& out, const Program& program) { return out << program.name; }
-
 const Program Volmender{"volmender", &VolmenderRoads};
 const Program Fat32Only{"fat32only", &Fat32OnlyRoads};
 
@@ -76,6 +75,11 @@ protected:
         damaged = fixtures::FillAndDestroyBootSector(volume, {.depth = 3, .directoriesAfter = 0.05},
                                                      fixtures::BootDamage::WithFat32Copies);
         destroyed = fixtures::ReadSector(volume.image, 0);
+        InstallStick(std::move(faults));
+    }
+
+    void InstallStick(std::vector<fixtures::MachineFault> faults)
+    {
         fixtures::InstallOneDriveMachine(
             dir, {0, volume.image, fixtures::kMediaRemovable, fixtures::ExactGeometry(VolumeSectors, 16, 25)},
             std::move(faults));
@@ -100,34 +104,57 @@ protected:
 
 // --- A bad disk: one box, and the count in the last message ----------------
 
-class BadSectors : public InterruptedRepair, public ::testing::WithParamInterface<Program> {};
+struct BadCase {
+    Program program;
+    // Else sectors 1,000 to 2,999, which only the FAT search reads one by one.
+    bool aroundTheFirstDirectory;  // the 5 sectors before it and the 5 after it
+    std::uint64_t unreadable;
+    const char* boxBegins;  // the first failed read: a sector of the FAT search, or a Block
+    const char* boxEnds;
+};
+
+std::ostream& operator<<(std::ostream& out, const BadCase& c)
+{
+    return out << c.program.name << (c.aroundTheFirstDirectory ? "_around_the_directory" : "_in_the_fat_search");
+}
+
+class BadSectors : public InterruptedRepair, public ::testing::WithParamInterface<BadCase> {};
 
 TEST_P(BadSectors, OnlyTheFirstFailedReadShowsItsBoxAndTheLastMessageCountsThemAll)
 {
-    // 2,000 unreadable sectors that the FAT search reads one by one, past the
-    // first FAT copy and before the directory search begins.
+    const BadCase& c = GetParam();
+    MakeStick();
+    const std::uint64_t directory = fixtures::FirstSubdirectorySector(volume, VolumeSectors).value();
     std::vector<fixtures::MachineFault> faults;
-    for (std::uint64_t sector = 1000; sector < 3000; ++sector)
-        faults.push_back(fixtures::MachineFault::ReadError(0, sector, 23));
-    MakeStick(faults);
-    RepairCommands commands(state, host, *GetParam().roads);
+    const std::uint64_t first = c.aroundTheFirstDirectory ? directory - 5 : 1000;
+    for (std::uint64_t sector = first; sector <= (c.aroundTheFirstDirectory ? directory + 5 : 2999); ++sector)
+        if (sector != directory) faults.push_back(fixtures::MachineFault::ReadError(0, sector, 23));
+    InstallStick(faults);
+    RepairCommands commands(state, host, *c.program.roads);
 
     commands.RepairButton({});
 
     const std::vector<std::string> shown = FromTheAnalysisOn();
     ASSERT_EQ(shown.size(), 4u) << ::testing::PrintToString(shown);
     EXPECT_EQ(shown[0], "busy");
-    // "错误：23", then the drive and sector of the first failure.
-    EXPECT_EQ(shown[1].rfind("read error: 错误：23\r\n磁盘:0 LBA", 0), 0u) << shown[1];
-    EXPECT_TRUE(shown[1].ends_with(":1000 块:1")) << shown[1];
+    EXPECT_EQ(shown[1].rfind(std::string("read error: ") + c.boxBegins, 0), 0u) << shown[1];
+    EXPECT_TRUE(shown[1].ends_with(c.boxEnds)) << shown[1];
     EXPECT_EQ(shown[2], "busy hidden");
-    EXPECT_EQ(shown[3], Message(texts::Repaired) + "\n共有2000个扇区无法读取！");
+    EXPECT_EQ(shown[3], Message(texts::Repaired) + "\n共有" + std::to_string(c.unreadable) + "个扇区无法读取！");
+    // The good sectors of a Block that failed are read one by one.
+    EXPECT_EQ(state.Layout.DirSector, directory);
     fixtures::ExpectRebuiltLikeOriginal(volume, damaged.original);
     fixtures::ExpectSoundWithEveryFile(volume, damaged.files);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, BadSectors, ::testing::Values(Volmender, Fat32Only),
-                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+// "错误：23" (a sector) or "错误:23" (a Block), then the drive and the sector.
+INSTANTIATE_TEST_SUITE_P(
+    Places, BadSectors,
+    ::testing::Values(BadCase{Volmender, false, 2000, "错误：23\r\n磁盘:0 LBA", ":1000 块:1"},
+                      BadCase{Fat32Only, false, 2000, "错误：23\r\n磁盘:0 LBA", ":1000 块:1"},
+                      BadCase{Volmender, true, 10, "错误:23\r\n磁盘:0 LBA地址:", " 块:1"},
+                      BadCase{Fat32Only, true, 10, "错误:23\r\n磁盘:0 LBA地址:", " 块:1"}),
+    [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 // --- The drive gone or the window closed in the middle of a scan ----------
 

@@ -108,7 +108,7 @@ protected:
     {
         MakeDisk(diskSectors);
         state.SelectedDrive = 0;
-        state.DriveSectors = diskSectors;
+        state.Reader.DriveSectors = diskSectors;
         state.Layout = Fat16Layout();
         state.Layout.Fat2Offset = SecondCopy;
         state.Layout.DirSector = DirSector;
@@ -212,7 +212,7 @@ TEST_F(FallbackEvidence, ParentMustOpenWithItsOwnDotEntry)
 
 TEST_F(FallbackEvidence, SectorsPastTheDriveConfirmNothing)
 {
-    state.DriveSectors = DirSector;
+    state.Reader.DriveSectors = DirSector;
     EXPECT_FALSE(Confirmed());
 }
 

@@ -447,6 +447,19 @@ TEST_F(RepairButton, UnreadableFirstSectorIsToldAndTheMenuBuiltAllTheSame)
     EXPECT_EQ(host.events, std::vector<std::string>{std::string("information: ") + texts::ReadError});
 }
 
+// The menu walks the tables once for each field of each item: a table that
+// cannot be read shows its box once for the press of the button.
+TEST_F(RepairButton, UnreadableTableShowsItsBoxOnce)
+{
+    constexpr std::uint32_t extended = 2048 + SparseFat32::Sectors;
+    PutTable(0, {{0x0C, 2048, SparseFat32::Sectors}, {0x05, extended, 5000}});
+    MakeMachine({.sectors = 50000, .faults = {fixtures::MachineFault::ReadError(0, extended, 23)}});
+    const auto menu = volmender.RepairButton({0, Lines, true});
+    ASSERT_TRUE(menu.has_value());
+    EXPECT_EQ(menu->size(), 1u);
+    EXPECT_EQ(host.events, std::vector<std::string>{"read error: 错误：23\r\n磁盘:0 LBA:42048 块:1"});
+}
+
 TEST_F(RepairButton, WithoutAChosenLineTheLastChosenDriveServes)
 {
     // Line 2 is beyond the list: its DriveNumbers entry is not read.

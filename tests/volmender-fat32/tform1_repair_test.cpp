@@ -87,6 +87,17 @@ protected:
         ASSERT_TRUE(d_api::DApiInit(d_api::DApiFlavour::VolmenderFat32, [](const std::string&) {}));
     }
 
+    // A Windows 9x machine with the sector driver, whose BIOS drive 128 is the disk.
+    void UseDisk9x()
+    {
+        fixtures::DescribedMachine machine;
+        machine.windows9x = true;
+        machine.int13extDriver = true;
+        machine.drives.push_back({128, volume.image, media});
+        fixtures::InstallMachine(dir, machine);
+        ASSERT_TRUE(d_api::DApiInit(d_api::DApiFlavour::VolmenderFat32, [](const std::string&) {}));
+    }
+
     // The window on screen with line 0 of the drive list chosen.
     TForm1& StartWithDriveChosen()
     {
@@ -185,6 +196,31 @@ TEST_F(Fat32WindowRepair, ExitDuringTheAnalysisStopsItWritesNothingAndEndsThePro
     EXPECT_TRUE(form.Panel1->isHidden());
     EXPECT_TRUE(Dialogs().Shown().empty());
     EXPECT_EQ(Disk(), before);
+}
+
+// On Windows 9x only the drive's parameters and its partition tables are
+// read through the sector driver; the analysis's reads have no way to the
+// disk there. They are counted as sectors that could not be read, not taken
+// for an unplugged drive: the analysis runs, finds nothing, and nothing is
+// written.
+TEST_F(Fat32WindowRepair, Windows9xAnalysisCountsTheReadsItCannotMakeAndWritesNothing)
+{
+    MakeVolume(Road::Partition, false);
+    fixtures::DestroyBootSector(volume, fixtures::BootDamage::WithFat32Copies);
+    const std::vector<std::uint8_t> before = Disk();
+    UseDisk9x();
+    TForm1& form = StartWithDriveChosen();
+    Repair(form);
+
+    // The repair button's read of the first sector, before the menu, has no
+    // driver path either.
+    EXPECT_EQ(Dialogs().Texts(ui::DialogKind::Information), std::vector<QString>{Text(repair::texts::ReadError)});
+    // Every sector from the volume start to the end of the directory search's
+    // last Block, 799 sectors past the last Block start inside the volume.
+    EXPECT_EQ(Messages(), std::vector<QString>{Text(repair::texts::FileSystemDamaged) + "\n共有140760个扇区无法读取！"});
+    EXPECT_GE(busyPanel->shows, 1);
+    EXPECT_TRUE(form.Panel1->isHidden());
+    EXPECT_TRUE(Disk() == before);
 }
 
 // --- Repairs that end without writing -------------------------------------
