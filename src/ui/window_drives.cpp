@@ -15,10 +15,13 @@ WindowDrives::WindowDrives(repair::RepairState& state, QComboBox* dList)
 }
 
 // The window destroys its children after its own members: nothing the drive
-// list reports while it goes must reach a window whose members are gone.
+// list reports while it goes must reach a window whose members are gone, and
+// the box, which loses the focus as it goes, must not be given its caption
+// back when it is no longer a combo box.
 WindowDrives::~WindowDrives()
 {
     listBox_->disconnect();
+    dList_->removeEventFilter(listBox_);
 }
 
 // Drives that came or went since the last activation show up or drop out.
@@ -34,6 +37,7 @@ bool WindowDrives::ChooseLine(int line)
     if (line < 0 || line >= dList_->count()) return false;
     repair::ChooseDrive(state_, static_cast<std::size_t>(line));
     driveChosen_ = true;
+    listBox_->SetChosenCaption(dList_->itemText(line));
     return true;
 }
 
