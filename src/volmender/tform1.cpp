@@ -5,6 +5,7 @@
 #include "disk/d_api.h"
 #include "platform/win32.h"
 #include "ui/busy_animation.h"
+#include "ui/busy_text.h"
 #include "ui/dialog_service.h"
 #include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
@@ -46,6 +47,7 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
 
     browser_ = services_.makeBrowser(web);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
+    ui::DrawBusyTextAsEnabled(Memo2);
     repairs_ = std::make_unique<ui::WindowRepairs>(
         State, repair::VolmenderRoads, ui::RepairWidgets{DList, Button2, DiskPop, Panel1}, PartItems, this,
         [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });
