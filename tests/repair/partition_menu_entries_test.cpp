@@ -46,7 +46,7 @@ protected:
 TEST_F(PartitionMenuEntries, LastPartitionFirstWithTypesSizesAndMarks)
 {
     // C: and D: answer the size query, E: does not.
-    MakeDisk({{2'047'999 - 63, fixtures::kTypeNtfs}, {2'048'000 - 63, fixtures::kTypeLinux}},
+    MakeDisk({{2'047'999, fixtures::kTypeNtfs}, {2'048'000, fixtures::kTypeLinux}},
              {{'C', 1u << 30}, {'D', 1u << 30}});
     const std::vector<PartitionMenuEntry> entries = BuildPartitionMenuEntries(0);
     ASSERT_EQ(entries.size(), 3u);
@@ -55,7 +55,7 @@ TEST_F(PartitionMenuEntries, LastPartitionFirstWithTypesSizesAndMarks)
     EXPECT_EQ(entries[2].number, 1);
     EXPECT_EQ(entries[0].caption, "<3分区> Ext2/3 (0.98 GB) 分区可能损坏");
     EXPECT_EQ(entries[1].caption, "<2分区> NTFS (1000.00 MB)");
-    EXPECT_EQ(entries[2].caption, "<1分区> FAT32 (500.00 MB)");
+    EXPECT_EQ(entries[2].caption, "<1分区> FAT32 (499.97 MB)");  // its own length, not from its table
 }
 
 TEST_F(PartitionMenuEntries, ItemsPastTheAlphabetAlwaysCarryTheMark)
