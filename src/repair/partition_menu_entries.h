@@ -15,9 +15,9 @@ struct PartitionMenuEntry {
 };
 
 // "<" k "分区> " TYPE " (" SIZE, SIZE being the partition's own `length` in
-// sectors as "%.2f MB)" below 1000 MB and "%.2f GB)" from there on (a megabyte is 2048 sectors, a
-// gigabyte 1024 megabytes), then " 分区可能损坏" when `markDamaged`. The
-// decimal separator is the locale's.
+// sectors as "%.2f MB)" below 1000 MB and "%.2f GB)" from there on (a
+// megabyte is 2048 sectors, a gigabyte 1024 megabytes), then " 分区可能损坏"
+// when `markDamaged`. The decimal separator is the locale's.
 std::string PartitionMenuCaption(int k, const std::string& typeName, std::int64_t length, bool markDamaged);
 
 // Asks the size of the volume whose root is the letter in position
