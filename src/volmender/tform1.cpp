@@ -29,9 +29,10 @@ constexpr int TimerIntervalMs = 5000;
 const char* const CreationWarning =
     "警告：本程序直接将数据写入磁盘，操作需谨慎，一旦数据发生丢失，软件作者概不负责！特此警告！";
 const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更新到最新版使用！";
-// Set off from the version by a run of blanks; a neutral credit, the one the
-// FAT32-only program shows, so that no name could be taken for a real person's.
-const char* const AuthorCredit = "          作者：示例作者";
+// Set off from the version by a run of blanks: the author's nickname and
+// contact number, both neutral placeholders, so that neither could be taken
+// for a real person's.
+const char* const AuthorCredit = "          作者：示例作者  联系电话：000-00000000";
 
 }  // namespace
 
