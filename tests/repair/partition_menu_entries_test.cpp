@@ -30,7 +30,7 @@ class PartitionMenuEntries : public RoadsTest {
 protected:
     // Partition 1 is primary; 2 and onwards are logical drives, each after
     // its own table, so that the walk meets them one after the other.
-    void MakeDisk(const std::vector<fixtures::LogicalSpec>& logicals, std::map<char, std::uint64_t> letters)
+    void MakeDisk(const std::vector<fixtures::LogicalEntry>& logicals, std::map<char, std::uint64_t> letters)
     {
         std::uint64_t extended = 0;
         for (const auto& logical : logicals) extended += 63 + logical.sectors;
@@ -62,7 +62,7 @@ TEST_F(PartitionMenuEntries, ItemsPastTheAlphabetAlwaysCarryTheMark)
 {
     std::map<char, std::uint64_t> everyLetter;
     for (char letter = 'A'; letter <= 'Z'; ++letter) everyLetter[letter] = 1u << 20;
-    MakeDisk(std::vector<fixtures::LogicalSpec>(25, {100, fixtures::kTypeFat16}), everyLetter);
+    MakeDisk(std::vector<fixtures::LogicalEntry>(25, {100, fixtures::kTypeFat16}), everyLetter);
 
     const std::vector<PartitionMenuEntry> entries = BuildPartitionMenuEntries(0);
     ASSERT_EQ(entries.size(), 26u);
