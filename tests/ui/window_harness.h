@@ -46,20 +46,6 @@ struct WindowHarness {
     void ShowAndActivate() { ui_testing::ShowAndActivate(*form); }
 };
 
-// The busy text, disabled so that nobody can edit or focus it, reads as
-// ordinary text on the panel's face, and neither it nor the panel lets what
-// lies behind show through.
-template <typename Form>
-void ExpectBusyTextDrawnAsEnabled(const Form& form)
-{
-    const QPalette& text = form.Memo2->palette();
-    EXPECT_FALSE(form.Memo2->isEnabled());
-    EXPECT_EQ(text.color(QPalette::Disabled, QPalette::Text), form.palette().color(QPalette::Active, QPalette::Text));
-    EXPECT_EQ(text.color(QPalette::Disabled, QPalette::Base), form.palette().color(QPalette::Active, QPalette::Button));
-    EXPECT_TRUE(form.Panel1->autoFillBackground());
-    EXPECT_TRUE(form.Memo2->viewport()->autoFillBackground());
-}
-
 // A test of the window on a machine it describes first (drives, faults,
 // platform), then builds or starts the window on.
 template <typename Harness>
