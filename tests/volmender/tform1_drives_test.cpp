@@ -203,22 +203,3 @@ TEST_F(TForm1Drives, AFailedFirstSectorReadShowsBothBoxesAndRebuildsTheList)
 }
 
 }  // namespace
-
-// Once left, the field shows what a repair uses: the chosen caption, from its start.
-TEST_F(TForm1Drives, LeavingTheFieldShowsTheChosenCaptionFromItsStart)
-{
-    machine.AddDrive(0, 69632, "media=11 geometry=34/64/32");
-    TForm1& form = Start();
-    form.PageControl1->setCurrentWidget(form.TabSheet1);
-    QComboBox unscrolled(form.TabSheet1);
-    unscrolled.setEditable(true);
-    unscrolled.setGeometry(form.DList->geometry());
-    unscrolled.setEditText("U盘 (34.00 MB)");
-    unscrolled.lineEdit()->setCursorPosition(0);
-    form.DList->setFocus();
-    QTest::keyClick(form.DList, Qt::Key_Down);
-    QTest::keyClicks(form.DList->lineEdit(), "abc");
-    form.DList->grab();  // painted as on a screen, scrolled to the cursor
-    QTest::keyClick(form.DList->lineEdit(), Qt::Key_Tab);
-    EXPECT_EQ(form.DList->grab().toImage(), unscrolled.grab().toImage());
-}
