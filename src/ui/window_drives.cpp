@@ -15,13 +15,10 @@ WindowDrives::WindowDrives(repair::RepairState& state, QComboBox* dList)
 }
 
 // The window destroys its children after its own members: nothing the drive
-// list reports while it goes must reach a window whose members are gone, and
-// the box, which loses the focus as it goes, must not be given its caption
-// back when it is no longer a combo box.
+// list reports while it goes must reach a window whose members are gone.
 WindowDrives::~WindowDrives()
 {
     listBox_->disconnect();
-    dList_->removeEventFilter(listBox_);
 }
 
 // Drives that came or went since the last activation show up or drop out.
