@@ -34,6 +34,25 @@ fail() {
 
 scripts/install-deps.sh
 
+# The variables only name a display; check that one really opens before
+# building, with the tools install-deps.sh brings: xdpyinfo connects to the X
+# server as any X client does (same authority), wayland-info to the Wayland
+# compositor's socket. X is taken when it answers (most Wayland desktops run
+# an X server for older programs too), Wayland otherwise; QT_QPA_PLATFORM
+# tells the program which.
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  export QT_QPA_PLATFORM=xcb
+  echo "Using the X display $DISPLAY."
+elif [ -n "${WAYLAND_DISPLAY:-}" ] && wayland-info >/dev/null 2>&1; then
+  export QT_QPA_PLATFORM=wayland
+  echo "Using the Wayland display $WAYLAND_DISPLAY."
+else
+  echo "Cannot open the display (DISPLAY=${DISPLAY:-unset}, WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-unset}):" \
+    "no X server or Wayland compositor answers there, or it refuses this user." \
+    "Run the demo in your desktop session, as the user logged in there." >&2
+  exit 1
+fi
+
 echo "Building volmender and volmender-fat32 ..."
 BUILD_JOBS="${BUILD_JOBS:-$(nproc)}" BUILD_TARGETS="volmender volmender-fat32 make_demo_disks" \
   scripts/build.sh >>"$log" 2>&1 || fail "The build failed"

@@ -10,8 +10,10 @@ packages=(
   qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
   # Tests: GoogleTest, and the tools that make and check real FAT volumes.
   libgtest-dev dosfstools mtools fdisk
-  # Demo: the Chinese texts' font and xdg-open for the pages the programs open.
-  fonts-wqy-microhei xdg-utils
+  # Demo: the Chinese texts' font, xdg-open for the pages the programs open,
+  # Qt's Wayland platform plugin, and the tools with which the demo checks that
+  # its display opens (xdpyinfo for X, wayland-info for Wayland).
+  fonts-wqy-microhei xdg-utils qt6-wayland x11-utils wayland-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi

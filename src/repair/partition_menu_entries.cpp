@@ -19,9 +19,9 @@ constexpr int LettersInAlphabet = 26;
 // Partition k is matched with the letter in position k + 2: C: for the first.
 constexpr int FirstPartitionLetter = 2;
 
-std::string SizeText(std::int64_t span)
+std::string SizeText(std::int64_t length)
 {
-    const double sectors = static_cast<double>(span);
+    const double sectors = static_cast<double>(length);
     char text[64];
     if (sectors / SectorsPerMegabyte >= LargestMegabyteSize)
         std::snprintf(text, sizeof text, texts::MenuGigabytes, sectors / MegabytesPerGigabyte / SectorsPerMegabyte);
@@ -37,12 +37,20 @@ d_api::TDiskDetail WalkPartitions(std::uint8_t drive)
     return detail;
 }
 
+// The sectors the partition itself holds, from its first to its last: the
+// walk's span of it also counts the sectors from its table to its start,
+// which for a partition far from its table is most of the disk.
+std::int64_t PartitionLength(const d_api::TDiskDetail& detail, int k)
+{
+    return detail.Ends[k] - detail.Starts[k] + 1;
+}
+
 }  // namespace
 
-std::string PartitionMenuCaption(int k, const std::string& typeName, std::int64_t span, bool markDamaged)
+std::string PartitionMenuCaption(int k, const std::string& typeName, std::int64_t length, bool markDamaged)
 {
     std::string caption = texts::MenuNumberOpen + std::to_string(k) + texts::MenuNumberClose + typeName +
-                          texts::MenuSizeOpen + SizeText(span);
+                          texts::MenuSizeOpen + SizeText(length);
     if (markDamaged) caption += texts::MenuDamageMark;
     return caption;
 }
@@ -62,10 +70,10 @@ std::vector<PartitionMenuEntry> BuildPartitionMenuEntries(std::uint8_t drive)
     const int count = std::min<int>(WalkPartitions(drive).Count, d_api::TDiskDetail::MaxPartitions);
     std::vector<PartitionMenuEntry> entries;
     for (int k = count; k >= 1; --k) {
-        const std::int64_t span = WalkPartitions(drive).Sizes[k];
+        const std::int64_t length = PartitionLength(WalkPartitions(drive), k);
         const std::string typeName = WalkPartitions(drive).Names[k];
         const bool damaged = !DriveSizeKnown(k + FirstPartitionLetter);
-        entries.push_back({k, PartitionMenuCaption(k, typeName, span, damaged)});
+        entries.push_back({k, PartitionMenuCaption(k, typeName, length, damaged)});
     }
     return entries;
 }

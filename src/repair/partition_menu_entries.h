@@ -14,11 +14,11 @@ struct PartitionMenuEntry {
     std::string caption;  // UTF-8
 };
 
-// "<" k "分区> " TYPE " (" SIZE, SIZE being "%.2f MB)" below 1000 MB and
-// "%.2f GB)" from there on (a megabyte is 2048 sectors, a gigabyte 1024
-// megabytes), then " 分区可能损坏" when `markDamaged`. The decimal separator is
-// the locale's.
-std::string PartitionMenuCaption(int k, const std::string& typeName, std::int64_t span, bool markDamaged);
+// "<" k "分区> " TYPE " (" SIZE, SIZE being the partition's own `length` in
+// sectors as "%.2f MB)" below 1000 MB and "%.2f GB)" from there on (a
+// megabyte is 2048 sectors, a gigabyte 1024 megabytes), then " 分区可能损坏"
+// when `markDamaged`. The decimal separator is the locale's.
+std::string PartitionMenuCaption(int k, const std::string& typeName, std::int64_t length, bool markDamaged);
 
 // Asks the size of the volume whose root is the letter in position
 // `driveNumber` of the alphabet (1 is A:, 3 is C:). False when the platform

@@ -28,7 +28,8 @@ QString DriveListLine(const d_api::TDriveParams& params)
     return (removable ? QStringLiteral("U盘 (") : QStringLiteral("硬盘 (")) + size;
 }
 
-DriveListBox::DriveListBox(QComboBox* box) : QObject(box), box_(box), lineEdit_(box->lineEdit())
+DriveListBox::DriveListBox(QComboBox* box)
+    : QObject(box), box_(box), lineEdit_(box->lineEdit()), chosenCaption_(box->currentText())
 {
     box_->setCompleter(nullptr);
     // When editing ends (the field loses the focus, Enter is pressed) Qt's
@@ -42,6 +43,7 @@ DriveListBox::DriveListBox(QComboBox* box) : QObject(box), box_(box), lineEdit_(
     connect(box_, &QComboBox::activated, this, &DriveListBox::LineChosen);
     connect(lineEdit_, &QLineEdit::textEdited, this, &DriveListBox::AutoComplete);
     lineEdit_->installEventFilter(this);
+    box_->installEventFilter(this);
 }
 
 void DriveListBox::Refill(const QStringList& lines)
@@ -52,6 +54,11 @@ void DriveListBox::Refill(const QStringList& lines)
     box_->setCurrentIndex(-1);
     box_->setEditText(editText);
     ShowStartOfText();
+}
+
+void DriveListBox::SetChosenCaption(const QString& caption)
+{
+    chosenCaption_ = caption;
 }
 
 void DriveListBox::LineChosen(int line)
@@ -67,12 +74,25 @@ void DriveListBox::ShowStartOfText()
     lineEdit_->setCursorPosition(0);
 }
 
+// A repair acts on the drive chosen, not on the text typed: once the user
+// leaves the field, text that names no drive (or a completion scrolled a few
+// pixels off its first character) gives way to the chosen drive's caption,
+// shown from its start.
+void DriveListBox::ShowChosenCaption()
+{
+    box_->setEditText(chosenCaption_);
+    ShowStartOfText();
+}
+
 bool DriveListBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lineEdit_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         skipCompletion_ = key == Qt::Key_Backspace || key == Qt::Key_Delete;
     }
+    // The box holds the focus for its field and hands the field its focus
+    // events directly, past any filter of the field.
+    if (watched == box_ && event->type() == QEvent::FocusOut) ShowChosenCaption();
     return QObject::eventFilter(watched, event);
 }
 

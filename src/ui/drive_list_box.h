@@ -28,6 +28,10 @@ public:
     // Replaces every line; the edit field keeps its text and no line is
     // selected afterwards.
     void Refill(const QStringList& lines);
+    // The caption of the drive the user chose, which the field shows again
+    // whenever it loses the focus. Until the first choice that is the text
+    // the box had when it was taken over.
+    void SetChosenCaption(const QString& caption);
 
 signals:
     // The user picked line `line` with the mouse or the keyboard, or typed
@@ -42,6 +46,7 @@ private:
     void LineChosen(int line);
     void AutoComplete(const QString& typed);
     void ShowStartOfText();
+    void ShowChosenCaption();
 
     QComboBox* box_;
     // Kept apart from the box: its events still arrive while the box is
@@ -50,6 +55,7 @@ private:
     // Set by Backspace or Delete in the edit field: removing text must not
     // complete it again.
     bool skipCompletion_ = false;
+    QString chosenCaption_;
 };
 
 }  // namespace ui

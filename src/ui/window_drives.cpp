@@ -34,6 +34,7 @@ bool WindowDrives::ChooseLine(int line)
     if (line < 0 || line >= dList_->count()) return false;
     repair::ChooseDrive(state_, static_cast<std::size_t>(line));
     driveChosen_ = true;
+    listBox_->SetChosenCaption(dList_->itemText(line));
     return true;
 }
 

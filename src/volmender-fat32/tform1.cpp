@@ -1,6 +1,7 @@
 #include "volmender-fat32/tform1.h"
 
 #include "ui/busy_animation.h"
+#include "ui/busy_text.h"
 #include "ui/dialog_service.h"
 #include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
@@ -37,6 +38,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     ui::AlignToRightEdge(Memo1);
     drives_ = std::make_unique<ui::WindowDrives>(State, DList);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
+    ui::DrawBusyTextAsEnabled(Memo2);
     repairs_ = std::make_unique<ui::WindowRepairs>(
         State, repair::Fat32OnlyRoads, ui::RepairWidgets{DList, Button2, DiskPop, Panel1}, PartItems, this,
         [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });

@@ -5,6 +5,7 @@
 #include "disk/d_api.h"
 #include "platform/win32.h"
 #include "ui/busy_animation.h"
+#include "ui/busy_text.h"
 #include "ui/dialog_service.h"
 #include "ui/drive_list_box.h"
 #include "ui/error_guard.h"
@@ -28,9 +29,10 @@ constexpr int TimerIntervalMs = 5000;
 const char* const CreationWarning =
     "警告：本程序直接将数据写入磁盘，操作需谨慎，一旦数据发生丢失，软件作者概不负责！特此警告！";
 const char* const UpdateDownloaded = "最新版下载成功！请将Volmender更新到最新版使用！";
-// Set off from the version by a run of blanks; a neutral credit, the one the
-// FAT32-only program shows, so that no name could be taken for a real person's.
-const char* const AuthorCredit = "          作者：示例作者";
+// Set off from the version by a run of blanks: the author's nickname and
+// contact number, both neutral placeholders, so that neither could be taken
+// for a real person's.
+const char* const AuthorCredit = "          作者：示例作者  联系电话：000-00000000";
 
 }  // namespace
 
@@ -46,6 +48,7 @@ TForm1::TForm1(TForm1Services services, QWidget* parent)
 
     browser_ = services_.makeBrowser(web);
     ui::PlayBusyAnimationWhileVisible(Image1, Panel1);
+    ui::DrawBusyTextAsEnabled(Memo2);
     repairs_ = std::make_unique<ui::WindowRepairs>(
         State, repair::VolmenderRoads, ui::RepairWidgets{DList, Button2, DiskPop, Panel1}, PartItems, this,
         [this](QAction* item) { ui::RunGuarded([this, item] { PartitionClick(item); }); });

@@ -30,7 +30,7 @@ class PartitionMenuEntries : public RoadsTest {
 protected:
     // Partition 1 is primary; 2 and onwards are logical drives, each after
     // its own table, so that the walk meets them one after the other.
-    void MakeDisk(const std::vector<fixtures::LogicalSpec>& logicals, std::map<char, std::uint64_t> letters)
+    void MakeDisk(const std::vector<fixtures::LogicalEntry>& logicals, std::map<char, std::uint64_t> letters)
     {
         std::uint64_t extended = 0;
         for (const auto& logical : logicals) extended += 63 + logical.sectors;
@@ -46,7 +46,7 @@ protected:
 TEST_F(PartitionMenuEntries, LastPartitionFirstWithTypesSizesAndMarks)
 {
     // C: and D: answer the size query, E: does not.
-    MakeDisk({{2'047'999 - 63, fixtures::kTypeNtfs}, {2'048'000 - 63, fixtures::kTypeLinux}},
+    MakeDisk({{2'047'999, fixtures::kTypeNtfs}, {2'048'000, fixtures::kTypeLinux}},
              {{'C', 1u << 30}, {'D', 1u << 30}});
     const std::vector<PartitionMenuEntry> entries = BuildPartitionMenuEntries(0);
     ASSERT_EQ(entries.size(), 3u);
@@ -55,14 +55,14 @@ TEST_F(PartitionMenuEntries, LastPartitionFirstWithTypesSizesAndMarks)
     EXPECT_EQ(entries[2].number, 1);
     EXPECT_EQ(entries[0].caption, "<3分区> Ext2/3 (0.98 GB) 分区可能损坏");
     EXPECT_EQ(entries[1].caption, "<2分区> NTFS (1000.00 MB)");
-    EXPECT_EQ(entries[2].caption, "<1分区> FAT32 (500.00 MB)");
+    EXPECT_EQ(entries[2].caption, "<1分区> FAT32 (499.97 MB)");  // its own length, not from its table
 }
 
 TEST_F(PartitionMenuEntries, ItemsPastTheAlphabetAlwaysCarryTheMark)
 {
     std::map<char, std::uint64_t> everyLetter;
     for (char letter = 'A'; letter <= 'Z'; ++letter) everyLetter[letter] = 1u << 20;
-    MakeDisk(std::vector<fixtures::LogicalSpec>(25, {100, fixtures::kTypeFat16}), everyLetter);
+    MakeDisk(std::vector<fixtures::LogicalEntry>(25, {100, fixtures::kTypeFat16}), everyLetter);
 
     const std::vector<PartitionMenuEntry> entries = BuildPartitionMenuEntries(0);
     ASSERT_EQ(entries.size(), 26u);

@@ -97,4 +97,16 @@ TEST_F(TForm1DrivesNt, PickingADriveReadsItsFirstSectorSilently)
     EXPECT_TRUE(harness->dialogs.Shown().empty());
 }
 
+TEST_F(TForm1DrivesNt, LeavingTheFieldShowsTheChosenCaptionFromItsStartWhateverWasTyped)
+{
+    machine.AddDrive(0, 69632, "media=11 geometry=34/64/32");
+    TForm1& form = Start();
+    form.DList->setFocus();
+    QTest::keyClick(form.DList, Qt::Key_Down);
+    QTest::keyClicks(form.DList->lineEdit(), "abc");
+    QTest::keyClick(form.DList->lineEdit(), Qt::Key_Tab);
+    EXPECT_EQ(form.DList->currentText(), "U盘 (34.00 MB)");
+    EXPECT_EQ(form.DList->lineEdit()->cursorPosition(), 0);
+}
+
 }  // namespace

@@ -117,6 +117,8 @@ TEST_F(TForm1Layout, TheBusyPanelIsHiddenAndPlaysTheSharedAnimationWhenShown)
     harness->ShowAndActivate();
     EXPECT_FALSE(form.Panel1->isVisible());
     EXPECT_FALSE(form.Memo2->isEnabled());
+    EXPECT_EQ(form.Memo2->palette().color(QPalette::Disabled, QPalette::Text), QPalette().color(QPalette::Text));
+    EXPECT_TRUE(form.Memo2->viewport()->autoFillBackground());
     // Its whole text stands on its one line at the layout's size: no wrap,
     // and the last character, a full-width "！" whose ink is its left half,
     // shows that half.

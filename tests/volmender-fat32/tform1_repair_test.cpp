@@ -309,7 +309,7 @@ TEST_F(Fat32WindowRepair, MenuListsTheLastPartitionFirstAndRightClicksShowItAsLa
 
     form.Button2->click();
     EXPECT_EQ(Captions(form.DiskPop),
-              (QStringList{"<2分区> FAT16 (500.00 MB) 分区可能损坏", "<1分区> FAT32 (101.00 MB)"}));
+              (QStringList{"<2分区> FAT16 (499.97 MB) 分区可能损坏", "<1分区> FAT32 (100.00 MB)"}));
     const QList<QAction*> items = form.DiskPop->actions();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(ui::PartitionTag(items[0]), 2);

@@ -37,7 +37,7 @@ TEST_F(TForm1Creation, RunsItsStepsInOrderAndCentresTheWindow)
     EXPECT_EQ(harness.dialogs.Shown()[0].caption, "volmender_tests");
     EXPECT_EQ(harness.dialogs.Shown()[0].text, Warning);
 
-    EXPECT_EQ(form.windowTitle(), "Volmender V1.22          作者：示例作者");
+    EXPECT_EQ(form.windowTitle(), "Volmender V1.22          作者：示例作者  联系电话：000-00000000");
     EXPECT_EQ(form.Label2->text(), "作者：示例作者");
 
     ASSERT_EQ(harness.downloads.size(), 1u);

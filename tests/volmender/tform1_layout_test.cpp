@@ -91,6 +91,8 @@ TEST_F(TForm1Layout, HasTheBusyPanelHiddenAboveTheBrowser)
     ASSERT_NE(form.Image1->movie(), nullptr);
     EXPECT_EQ(form.Image1->movie()->frameRect().size(), QSize(160, 16));
     EXPECT_FALSE(form.Memo2->isEnabled());
+    EXPECT_EQ(form.Memo2->palette().color(QPalette::Disabled, QPalette::Text), QPalette().color(QPalette::Text));
+    EXPECT_TRUE(form.Memo2->viewport()->autoFillBackground());
     EXPECT_EQ(form.Memo2->frameShape(), QFrame::NoFrame);
 }
 

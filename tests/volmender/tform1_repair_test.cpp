@@ -78,9 +78,9 @@ TEST_F(TForm1Repair, MenuListsTheLastPartitionFirstAndRightClicksShowItAgain)
     PickLine(form, 0);
 
     form.Button2->click();
-    EXPECT_EQ(Captions(form.DiskPop), (QStringList{"<3分区>  (500.00 MB) 分区可能损坏",
-                                                   "<2分区> NTFS (0.98 GB) 分区可能损坏",
-                                                   "<1分区> FAT32 (500.00 MB)"}));
+    EXPECT_EQ(Captions(form.DiskPop), (QStringList{"<3分区>  (499.97 MB) 分区可能损坏",
+                                                   "<2分区> NTFS (999.97 MB) 分区可能损坏",
+                                                   "<1分区> FAT32 (499.97 MB)"}));
     const QList<QAction*> items = form.DiskPop->actions();
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(ui::PartitionTag(items[row]), 3 - row);
@@ -131,7 +131,7 @@ TEST_F(TForm1Repair, WithoutAnyChoiceTheButtonDoesNothingAfterOneItUsesTheLastDr
     form.FormActivate();  // as after any message box: the list shows no line chosen
     ASSERT_EQ(form.DList->currentIndex(), -1);
     form.Button2->click();
-    EXPECT_EQ(Captions(form.DiskPop), QStringList{"<1分区> FAT16 (44.95 MB) 分区可能损坏"});
+    EXPECT_EQ(Captions(form.DiskPop), QStringList{"<1分区> FAT16 (43.95 MB) 分区可能损坏"});
     form.DiskPop->close();
 }
 

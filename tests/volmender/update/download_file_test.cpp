@@ -106,7 +106,7 @@ protected:
     fs::path previous_;
 };
 
-TEST_F(DownloadFileTest, SavesTheBodyExactlyAfterTheSpecifiedRequest) {
+TEST_F(DownloadFileTest, SavesTheBodyExactlyAfterTheUpdateRequest) {
     const std::string archive = ArchiveBytes();
     LoopbackHttpServer server(Answer("HTTP/1.1 200 OK", archive));
     PointUpdateHostAt(server);
