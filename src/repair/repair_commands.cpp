@@ -106,7 +106,7 @@ void RepairCommands::RepairRemovable()
         Refuse(texts::RemovableRefused);
         return;
     }
-    BackUpAnalyseAndWrite(analysis);
+    BackUpAnalyseAndWrite(analysis, VolumeEnd::LastClusterUpToTheDriveEnd);
 }
 
 void RepairCommands::RepairPartition(int k)
@@ -139,7 +139,7 @@ void RepairCommands::RepairPartition(int k)
         Refuse(texts::PartitionRefused);
         return;
     }
-    BackUpAnalyseAndWrite(analysis);
+    BackUpAnalyseAndWrite(analysis, VolumeEnd::AsDeclared);
 }
 
 // The type name only admits or refuses the partition; the image written
@@ -151,7 +151,7 @@ bool RepairCommands::PartitionTypeAdmitted(int k) const
     return false;
 }
 
-void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
+void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis, VolumeEnd end)
 {
     // A backup that could not be written must not be followed by the write
     // it was meant to secure; the user has read why.
@@ -164,6 +164,11 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
         return;
     }
     if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
+    // The drive's exact length is where the volume may end at the most: a
+    // formatter rounds its volume down, and declaring clusters past the last
+    // one its FAT maps would make a volume that no system accepts. The layout
+    // found gives that cluster; the directory search ran over the drive.
+    if (end == VolumeEnd::LastClusterUpToTheDriveEnd) EndAtTheLastClusterItsFatMaps(state_.Layout, WritesFat32Image());
     // The layout checks read the disk too; nothing is written once the
     // repair was stopped, whatever they concluded.
     const bool mayBeWritten = LayoutMayBeWritten();
@@ -186,8 +191,7 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
 // confirm the layout where the analysis had no direct evidence for it.
 bool RepairCommands::LayoutMayBeWritten() const
 {
-    return MeetsFatVolumeFacts(state_.Layout, WritesFat32Image()) &&
-           LayoutConfirmedByDisk(state_, WritesFat32Image());
+    return !BrokenFatVolumeFact(state_, WritesFat32Image()) && LayoutConfirmedByDisk(state_, WritesFat32Image());
 }
 
 bool RepairCommands::WritesFat32Image() const
