@@ -71,6 +71,10 @@ public:
     // True when both copies were found and start as different FAT types.
     bool FatStartsDisagree() const;
 
+    // True when `sector` holds an intact boot sector whose reserved-sector
+    // count leads to a FAT start. Reads into SectorBuf.
+    bool IntactBootSectorAt(std::uint64_t sector);
+
 private:
     FatStartKind ReadFatStartKind(std::uint32_t sector);
     FatStartKind FirstCopyKind() const;

@@ -6,6 +6,7 @@
 #include "repair/layout_evidence.h"
 #include "repair/layout_facts.h"
 #include "repair/partition_volume.h"
+#include "repair/partitioned_stick.h"
 #include "repair/repair_texts.h"
 #include "repair/repair_watch.h"
 #include "repair/sector_backup.h"
@@ -99,8 +100,11 @@ void RepairCommands::RepairRemovable()
 
     Analysis analysis(state_, host_, *profile_.analysis);
     // A device that still carries a working boot sector needs no new one; what
-    // is wrong with it lies elsewhere, most likely in a partition table.
-    const bool intact = analysis.FindBootSector();
+    // is wrong with it lies elsewhere, most likely in a partition table. Nor
+    // does a stick whose partition table leads to one; a boot sector written
+    // at sector 0 would wipe that table.
+    const bool intact = analysis.FindBootSector() ||
+                        (!analysis.Stopped() && PartitionTableLeadsToAnIntactBootSector(analysis, state_));
     if (EndedByStop()) return;
     if (intact) {
         Refuse(texts::RemovableRefused);

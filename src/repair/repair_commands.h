@@ -4,8 +4,9 @@
 // from sector 0, up to the drive's exact length where its FAT maps that far;
 // a fixed drive gets the partition menu) and the click on an item of that
 // menu (one partition is repaired). A repair refuses a volume that still has
-// an intact boot sector or, on the partition road, a type the program cannot
-// repair or a place the disk contradicts (over its own table, past the
+// an intact boot sector (on the removable road also one that a partition
+// table in sector 0 leads to) or, on the partition road, a type the program
+// cannot repair or a place the disk contradicts (over its own table, past the
 // drive's end); otherwise it
 // offers the backup, analyses the volume, decides the FAT type, tests the
 // layout against the facts of a FAT volume and the disk's evidence, writes

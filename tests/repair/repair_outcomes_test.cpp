@@ -317,6 +317,27 @@ TEST_F(WholeRepair, RemovableVolumeGetsTheDrivesExactLength)
     fixtures::ExpectSoundWithEveryFile(volume, filled.files);
 }
 
+// A stick as sold today: its table is kept while the partition's boot sector works, and then a repair as before.
+TEST_F(WholeRepair, StickWithAnIntactPartitionKeepsItsTable)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("stick.img"), Fat32(140000, 2), 2048, fixtures::kTypeFat32Lba);
+    const fixtures::FilledVolume filled = fixtures::FillVolume(volume, {.depth = 2, .directoriesAfter = 0.10});
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable});
+    const fixtures::Sector table = fixtures::ReadSector(volume.image, 0);
+    for (const bool wiped : {false, true}) {
+        if (wiped) fixtures::DestroyBootSector(volume);
+        for (const RoadsProfile* program : {Volmender, Fat32Only}) {
+            fixtures::WriteSector(volume.image, 0, table);
+            const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+            RepairCommands commands(state, host, *program);
+            Repair(commands, 0);
+            EXPECT_EQ(host.Messages().back(), wiped ? texts::Repaired : texts::RemovableRefused);
+            EXPECT_EQ(Changed(before), wiped ? std::vector<std::uint64_t>{0} : std::vector<std::uint64_t>{});
+        }
+    }
+    fixtures::ExpectSoundWithEveryFile({volume.image, 0}, filled.files);
+}
+
 // Sector numbers of 32 bits reach 2 TiB; a larger drive is refused at once.
 TEST_F(WholeRepair, RemovableDrivePastTheLastSectorNumberIsRefused)
 {
