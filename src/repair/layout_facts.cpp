@@ -42,26 +42,23 @@ std::optional<BrokenFact> CountOutsideItsType(std::uint64_t clusters, std::uint3
 }
 
 // An entry past the last cluster that is neither free nor marked bad links a
-// file or ends one: the declared length would cut that file off. Only the
-// FAT sectors from the one that holds the first such entry to the copy's end
-// are read; the FAT size bounds them.
+// file or ends one: the declared length would cut that file off. The entries
+// are those of the first copy, the one systems read; only its sectors from
+// the one that holds the first such entry to its end are read, which the FAT
+// size bounds.
 std::optional<BrokenFact> ClusterInUsePastTheEnd(const RepairState& state, std::uint64_t clusters, bool fat32)
 {
     const VolumeLayout& layout = state.Layout;
     const std::uint64_t perSector = d_api::SectorSize / fat_entry::Bytes(fat32);
     const std::uint64_t firstPast = clusters + fat_entry::FirstCluster;
+    const std::uint64_t fatStart = std::uint64_t{layout.VolumeStart} + layout.ReservedSectors;
     std::array<std::uint8_t, d_api::SectorSize> bytes{};
-    for (std::uint32_t copy = 0; copy < FatCopies; ++copy) {
-        const std::uint64_t copyStart =
-            std::uint64_t{layout.VolumeStart} + layout.ReservedSectors + std::uint64_t{copy} * layout.SectorsPerFat;
-        for (std::uint64_t sector = firstPast / perSector; sector < layout.SectorsPerFat; ++sector) {
-            if (!ReadSectorInsideDrive(state, copyStart + sector, bytes))
-                return BrokenFact{"FAT sector past the last cluster", copyStart + sector, "readable"};
-            for (std::uint64_t entry = std::max(firstPast, sector * perSector); entry < (sector + 1) * perSector; ++entry) {
-                const std::uint32_t value = fat_entry::ReadEntry(bytes, entry, fat32);
-                if (value != 0 && value != fat_entry::Bad(fat32))
-                    return BrokenFact{"cluster past the volume's end", entry, "free"};
-            }
+    for (std::uint64_t sector = firstPast / perSector; sector < layout.SectorsPerFat; ++sector) {
+        if (!ReadSectorInsideDrive(state, fatStart + sector, bytes))
+            return BrokenFact{"FAT sector past the last cluster", fatStart + sector, "readable"};
+        for (std::uint64_t entry = std::max(firstPast, sector * perSector); entry < (sector + 1) * perSector; ++entry) {
+            const std::uint32_t value = fat_entry::ReadEntry(bytes, entry, fat32);
+            if (value != 0 && value != fat_entry::Bad(fat32)) return BrokenFact{"cluster past the volume's end", entry, "free"};
         }
     }
     return std::nullopt;

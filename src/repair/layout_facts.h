@@ -67,8 +67,8 @@ struct BrokenFact {
 std::optional<BrokenFact> BrokenLayoutFact(const VolumeLayout& layout, bool fat32);
 
 // The same facts for the layout in `state`, then on the disk: no entry past
-// the declared volume's last cluster is in use in either FAT copy. Reads that
-// fail count against the layout.
+// the declared volume's last cluster is in use in the first FAT copy. Reads
+// that fail count against the layout.
 std::optional<BrokenFact> BrokenFatVolumeFact(const RepairState& state, bool fat32);
 
 // Ends a volume that may run to the drive's end no further than the last

@@ -241,7 +241,7 @@ TEST_F(FallbackEvidence, ParentMustOpenWithItsOwnDotEntry)
 
 TEST_F(FallbackEvidence, ClusterInUsePastTheVolumesEndBreaksTheFacts)
 {
-    SetEntry(SecondCopy, 50000, 0xFFFF);
+    SetEntry(FirstCopy, 50000, 0xFFFF);
     state.Layout.VolumeSectors = ClusterSector(40000);
     EXPECT_STREQ(BrokenFatVolumeFact(state, false).value_or(BrokenFact{}).field, "cluster past the volume's end");
 }
