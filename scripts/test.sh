@@ -36,3 +36,8 @@ scripts/install-deps.sh
 BUILD_DIR="$build_dir" scripts/build.sh "${options[@]}"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build_dir" --output-on-failure --parallel "${TEST_JOBS:-4}"
+# What the mutation test repaired and refused, per shard and in total: ctest
+# keeps what a passing test printed in its log only.
+awk '/^mutation shard/ { print; repaired += $4; refused += $6; shards++ }
+     END { if (shards) print "mutation test: " repaired " repaired, " refused " refused" }' \
+  "$build_dir/Testing/Temporary/LastTest.log"

@@ -108,5 +108,8 @@ bool GetDriveLengthNT(std::uint8_t drive, win32::GET_LENGTH_INFO& length);
 bool GetDriveSectorCount(std::uint8_t drive, std::uint64_t& sectors);
 
 void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail);
+// The name the walk gives a partition type code: "FAT12", "FAT16", "FAT32",
+// "NTFS", "Ext2/3" or "动态磁盘"; nullptr for any other code.
+const char* PartitionTypeName(std::uint8_t type);
 
 }  // namespace d_api

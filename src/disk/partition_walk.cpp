@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::uint64_t LastAddressableSector = UINT32_MAX;
 
-const char* TypeName(std::uint8_t type)
+}  // namespace
+
+const char* PartitionTypeName(std::uint8_t type)
 {
     switch (type) {
     case 0x01:
@@ -37,6 +39,8 @@ const char* TypeName(std::uint8_t type)
         return nullptr;
     }
 }
+
+namespace {
 
 std::uint8_t EntryType(const std::array<std::uint8_t, SectorSize>& table, int entry)
 {
@@ -73,7 +77,7 @@ void ReadPartitionList(std::uint8_t drive, TDiskDetail& detail)
         constexpr std::size_t first = partition_table::EntryAt(0);
         std::uint32_t start = platform::Le32(table, first + partition_table::FirstSectorAt);
         std::uint32_t length = platform::Le32(table, first + partition_table::SectorCountAt);
-        if (const char* name = TypeName(table[first + partition_table::TypeAt])) detail.Names[pass] = name;
+        if (const char* name = PartitionTypeName(table[first + partition_table::TypeAt])) detail.Names[pass] = name;
         detail.TableSectors[pass] = static_cast<std::int64_t>(position);
         position += std::uint64_t(start) + length;
         detail.Sizes[pass] = static_cast<std::int64_t>(position - previous);

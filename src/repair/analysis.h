@@ -68,9 +68,16 @@ public:
     // say about the FAT width: their kind when both copies were found and
     // agree or only one was found, None when none was found or they disagree.
     FatStartKind FatStartSignature() const;
+    // True when both copies were found and start as different FAT types.
+    bool FatStartsDisagree() const;
+
+    // True when `sector` holds an intact boot sector whose reserved-sector
+    // count leads to a FAT start. Reads into SectorBuf.
+    bool IntactBootSectorAt(std::uint64_t sector);
 
 private:
     FatStartKind ReadFatStartKind(std::uint32_t sector);
+    FatStartKind FirstCopyKind() const;
     void ReadIntoSectorBuf(std::uint32_t sector);
     void ReadIntoBlockBuf(std::uint32_t firstSector);
     void DeriveLayout(bool directoryFound);

@@ -33,13 +33,18 @@ bool Analysis::FindBootSector()
     bool found = false;
     // Every sector is examined, also after a find; a copy of the boot sector
     // further on may be the one that leads to a FAT.
-    for (std::uint64_t sector = first; sector <= last && !Stopped(); ++sector) {
-        ReadIntoSectorBuf(static_cast<std::uint32_t>(sector));
-        if (!IsBootSector(profile_, state_.SectorBuf)) continue;
-        const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, bs::ReservedSectorsAt);
-        if (fatSector <= LastAddressableSector && IsFatStart(static_cast<std::uint32_t>(fatSector))) found = true;
-    }
+    for (std::uint64_t sector = first; sector <= last && !Stopped(); ++sector)
+        if (IntactBootSectorAt(sector)) found = true;
     return found;
+}
+
+bool Analysis::IntactBootSectorAt(std::uint64_t sector)
+{
+    if (sector > LastAddressableSector) return false;
+    ReadIntoSectorBuf(static_cast<std::uint32_t>(sector));
+    if (!IsBootSector(profile_, state_.SectorBuf)) return false;
+    const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, bs::ReservedSectorsAt);
+    return fatSector <= LastAddressableSector && IsFatStart(static_cast<std::uint32_t>(fatSector));
 }
 
 }  // namespace repair

@@ -80,12 +80,21 @@ FatSearchEnd Analysis::FindFats()
 
 FatStartKind Analysis::FatStartSignature() const
 {
-    // A find at offset 0 is no first copy (Fat1Offset stays 0), so its kind
-    // does not count either.
-    const FatStartKind first = state_.Layout.Fat1Offset != 0 ? firstCopyKind_ : FatStartKind::None;
-    if (first == FatStartKind::None) return secondCopyKind_;
-    if (secondCopyKind_ == FatStartKind::None || secondCopyKind_ == first) return first;
-    return FatStartKind::None;
+    if (FatStartsDisagree()) return FatStartKind::None;
+    return FirstCopyKind() != FatStartKind::None ? FirstCopyKind() : secondCopyKind_;
+}
+
+bool Analysis::FatStartsDisagree() const
+{
+    return FirstCopyKind() != FatStartKind::None && secondCopyKind_ != FatStartKind::None &&
+           FirstCopyKind() != secondCopyKind_;
+}
+
+// A find at offset 0 is no first copy (Fat1Offset stays 0), so its kind does
+// not count either.
+FatStartKind Analysis::FirstCopyKind() const
+{
+    return state_.Layout.Fat1Offset != 0 ? firstCopyKind_ : FatStartKind::None;
 }
 
 }  // namespace repair

@@ -12,7 +12,9 @@ namespace repair {
 
 // Runs DetectFatType on the sectors from the first copy's start to the second
 // copy's, in ascending order, until one decides; when none does, FatType keeps
-// the type of an earlier repair (or stays empty). Then FollowFatStartSignature.
+// the type of an earlier repair (or stays empty). Then FollowFatStartSignature;
+// copies that start as different types get FAT32, which the layout facts then
+// judge.
 void ProbeFatType(Analysis& analysis, VolumeLayout& layout);
 
 // The first link misjudges a FAT32 volume whose first link points to a

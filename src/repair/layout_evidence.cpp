@@ -4,7 +4,6 @@
 #include <array>
 #include <optional>
 
-#include "platform/little_endian.h"
 #include "repair/directory_entry_layout.h"
 #include "repair/fat_entry_layout.h"
 #include "repair/layout_facts.h"
@@ -14,12 +13,6 @@ namespace repair {
 namespace {
 
 using SectorBytes = std::array<std::uint8_t, d_api::SectorSize>;
-
-// Formatters round a FAT up, and the sizing rule of the published FAT layout
-// makes a FAT32 FAT up to 1/129 larger than its clusters need; a FAT larger
-// than this surplus means the layout put the copies or the data area elsewhere
-// than the formatter did.
-std::uint64_t LargestFatSurplus(std::uint64_t needed) { return needed / 32 + 8; }
 
 // The copies are compared over their leading sectors, where the entries of the
 // files written first lie; enough to tell a FAT from what is not one, and
@@ -61,23 +54,35 @@ private:
         return bytes;
     }
 
-    bool FatSizeFitsTheClusters() const
-    {
-        const std::uint64_t needed = FatSectorsNeeded(clusters_.count, fat32_);
-        return layout_.SectorsPerFat <= needed + LargestFatSurplus(needed);
-    }
+    // A FAT larger than its clusters need means the layout put the copies or
+    // the data area elsewhere than the formatter did.
+    bool FatSizeFitsTheClusters() const { return FatMadeFor(clusters_.count, layout_.SectorsPerFat, fat32_); }
 
     // Their first sectors are left out: the fallback runs because the first
-    // copy's first sector is not what it should be.
+    // copy's first sector is not what it should be. The sectors after it are
+    // often gone too (wiping a volume's first kilobytes is how a boot sector
+    // is most often lost): the first copy's leading sectors that read as
+    // zeros or not at all are passed over, and then at least one sector that
+    // holds entries must agree, or nothing shows that these are two copies.
     bool CopiesAgree() const
     {
         const std::uint32_t compared = std::min(layout_.SectorsPerFat, ComparedFatSectors);
+        bool leading = true;
+        bool passedOver = false;
+        bool entriesAgree = false;
         for (std::uint32_t s = 1; s < compared; ++s) {
             const auto first = Read(std::uint64_t{layout_.ReservedSectors} + s);
+            const bool empty = !first || *first == SectorBytes{};
+            if (leading && empty) {
+                passedOver = true;
+                continue;
+            }
+            leading = false;
             const auto second = Read(std::uint64_t{layout_.ReservedSectors} + layout_.SectorsPerFat + s);
             if (!first || !second || *first != *second) return false;
+            entriesAgree = entriesAgree || !empty;
         }
-        return true;
+        return !passedOver || entriesAgree;
     }
 
     std::uint32_t DirectoryCluster() const
@@ -87,19 +92,16 @@ private:
 
     std::optional<std::uint32_t> FatEntry(std::uint64_t copyStart, std::uint32_t cluster) const
     {
-        const std::uint32_t width = fat32_ ? fat_entry::Fat32Bytes : fat_entry::Fat16Bytes;
-        const std::uint64_t byte = std::uint64_t{cluster} * width;
-        const auto sector = Read(copyStart + byte / d_api::SectorSize);
+        const auto sector = Read(copyStart + std::uint64_t{cluster} * fat_entry::Bytes(fat32_) / d_api::SectorSize);
         if (!sector) return std::nullopt;
-        const std::size_t at = byte % d_api::SectorSize;
-        return fat32_ ? platform::Le32(*sector, at) & fat_entry::Fat32Mask : platform::Le16(*sector, at);
+        return fat_entry::ReadEntry(*sector, cluster, fat32_);
     }
 
     // In use: the next cluster of its chain inside the volume, or the chain's
     // end (the values above the bad-cluster mark).
     bool Allocated(std::uint32_t entry) const
     {
-        const std::uint32_t bad = fat32_ ? fat_entry::Fat32Bad : fat_entry::Fat16Bad;
+        const std::uint32_t bad = fat_entry::Bad(fat32_);
         if (entry == bad) return false;
         return entry > bad || (entry >= FirstCluster && entry < clusters_.count + FirstCluster);
     }

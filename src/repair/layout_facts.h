@@ -2,7 +2,8 @@
 // The plain facts of every FAT volume, which a layout must meet before a boot
 // sector declaring it is written, however the layout was derived: a wrong
 // value here would make the system read the volume's files from the wrong
-// sectors, or refuse the volume after it was called repaired.
+// sectors, read it as another FAT type, cut files off at the volume's end, or
+// refuse the volume after it was called repaired.
 
 #include <cstdint>
 #include <optional>
@@ -24,6 +25,12 @@ static_assert(Fat16RootEntries * dir_entry::Bytes % d_api::SectorSize == 0, "the
 // sizes are powers of two, and larger ones overflow the one-byte field.
 inline constexpr std::uint32_t MaxSectorsPerCluster = 128;
 
+// Systems tell the FAT type by the cluster count alone, whatever the boot
+// sector says: fewer than 4,085 clusters is FAT12, 65,525 or more is FAT32.
+inline constexpr std::uint64_t Fat16MinClusters = 4085;
+inline constexpr std::uint64_t Fat16MaxClusters = 65524;
+inline constexpr std::uint64_t Fat32MinClusters = Fat16MaxClusters + 1;
+
 // Where the declared volume's data area begins (cluster 2, counted from the
 // volume start) and how many whole clusters follow it up to the volume's end.
 struct DeclaredClusters {
@@ -38,11 +45,36 @@ std::optional<DeclaredClusters> DeclaredClustersOf(const VolumeLayout& layout, b
 // before the first of them.
 std::uint64_t FatSectorsNeeded(std::uint64_t clusters, bool fat32);
 
-// True when the boot sector that `layout` gives (the FAT32 image when
-// `fat32`) describes a possible FAT volume: every value fits its field, the
-// cluster size is a power of two from 1 to 128, both FAT copies and a data
-// area of at least one cluster lie inside the volume, and the FAT has an
-// entry for every cluster.
-bool MeetsFatVolumeFacts(const VolumeLayout& layout, bool fat32);
+// True when a FAT of `sectorsPerFat` sectors is one a formatter makes for
+// `clusters` clusters: no smaller than they need, and larger only by the
+// surplus that formatters' rounding leaves.
+bool FatMadeFor(std::uint64_t clusters, std::uint32_t sectorsPerFat, bool fat32);
+
+// The first fact of a FAT volume that a layout breaks: the field or count
+// that breaks it, the value found there, and what a FAT volume holds there.
+struct BrokenFact {
+    const char* field;
+    std::uint64_t found;
+    const char* expected;
+};
+
+// The facts of the boot sector that `layout` gives (the FAT32 image when
+// `fat32`): every value fits its field, the cluster size is a power of two
+// from 1 to 128, both FAT copies and a data area of at least one cluster lie
+// inside the volume, the FAT has an entry for every cluster, and the cluster
+// count lies in its type's range or the FAT was made for that count. Nothing
+// when it keeps them all.
+std::optional<BrokenFact> BrokenLayoutFact(const VolumeLayout& layout, bool fat32);
+
+// The same facts for the layout in `state`, then on the disk: no entry past
+// the declared volume's last cluster is in use in the first FAT copy. Reads
+// that fail count against the layout.
+std::optional<BrokenFact> BrokenFatVolumeFact(const RepairState& state, bool fat32);
+
+// Ends a volume that may run to the drive's end no further than the last
+// cluster its FAT maps (FAT16: nor past the last cluster of its type's range).
+// Leaves VolumeSectors alone when it ends before that, or when the layout
+// places no cluster.
+void EndAtTheLastClusterItsFatMaps(VolumeLayout& layout, bool fat32);
 
 }  // namespace repair

@@ -7,6 +7,7 @@
 #include "repair/layout_facts.h"
 #include "repair/one_box_per_failed_sector.h"
 #include "repair/partition_volume.h"
+#include "repair/partitioned_stick.h"
 #include "repair/repair_texts.h"
 #include "repair/sector_backup.h"
 #include "repair/volume_placement.h"
@@ -106,14 +107,17 @@ void RepairCommands::RepairRemovable()
 
     Analysis analysis(state_, host_, *profile_.analysis);
     // A device that still carries a working boot sector needs no new one; what
-    // is wrong with it lies elsewhere, most likely in a partition table.
-    const bool intact = analysis.FindBootSector();
+    // is wrong with it lies elsewhere, most likely in a partition table. Nor
+    // does a stick whose partition table leads to one; a boot sector written
+    // at sector 0 would wipe that table.
+    const bool intact = analysis.FindBootSector() ||
+                        (!analysis.Stopped() && PartitionTableLeadsToAnIntactBootSector(analysis, state_));
     if (EndedByStop()) return;
     if (intact) {
         Refuse(texts::RemovableRefused);
         return;
     }
-    BackUpAnalyseAndWrite(analysis);
+    BackUpAnalyseAndWrite(analysis, VolumeEnd::LastClusterUpToTheDriveEnd);
 }
 
 void RepairCommands::RepairPartition(int k)
@@ -146,7 +150,7 @@ void RepairCommands::RepairPartition(int k)
         Refuse(texts::PartitionRefused);
         return;
     }
-    BackUpAnalyseAndWrite(analysis);
+    BackUpAnalyseAndWrite(analysis, VolumeEnd::AsDeclared);
 }
 
 // The type name only admits or refuses the partition; the image written
@@ -158,7 +162,7 @@ bool RepairCommands::PartitionTypeAdmitted(int k) const
     return false;
 }
 
-void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
+void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis, VolumeEnd end)
 {
     // A backup that could not be written must not be followed by the write
     // it was meant to secure; the user has read why.
@@ -171,6 +175,11 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
         return;
     }
     if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
+    // The drive's exact length is where the volume may end at the most: a
+    // formatter rounds its volume down, and declaring clusters past the last
+    // one its FAT maps would make a volume that no system accepts. The layout
+    // found gives that cluster; the directory search ran over the drive.
+    if (end == VolumeEnd::LastClusterUpToTheDriveEnd) EndAtTheLastClusterItsFatMaps(state_.Layout, WritesFat32Image());
     // The layout checks read the disk too; nothing is written once the
     // repair was stopped, whatever they concluded.
     const bool mayBeWritten = LayoutMayBeWritten();
@@ -193,8 +202,7 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
 // confirm the layout where the analysis had no direct evidence for it.
 bool RepairCommands::LayoutMayBeWritten() const
 {
-    return MeetsFatVolumeFacts(state_.Layout, WritesFat32Image()) &&
-           LayoutConfirmedByDisk(state_, WritesFat32Image());
+    return !BrokenFatVolumeFact(state_, WritesFat32Image()) && LayoutConfirmedByDisk(state_, WritesFat32Image());
 }
 
 bool RepairCommands::WritesFat32Image() const

@@ -7,6 +7,7 @@
 #include <functional>
 #include <ostream>
 
+#include "fixtures/fat_volume.h"
 #include "machine_fixture.h"
 #include "repair/layout_evidence.h"
 #include "repair/layout_facts.h"
@@ -42,7 +43,7 @@ TEST_P(Facts, OfAFatVolume)
     const FactsCase& c = GetParam();
     VolumeLayout layout = c.fat32 ? Fat32Layout() : Fat16Layout();
     c.change(layout);
-    EXPECT_EQ(MeetsFatVolumeFacts(layout, c.fat32), c.meetsTheFacts);
+    EXPECT_EQ(!BrokenLayoutFact(layout, c.fat32), c.meetsTheFacts);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FactsCase{"mkfs_fat32", true, [](VolumeLayout&) {}, true},
         FactsCase{"mkfs_fat16", false, [](VolumeLayout&) {}, true},
-        FactsCase{"largest_cluster_size", true, [](VolumeLayout& l) { l.SectorsPerCluster = 128; }, true},
+        FactsCase{"largest_cluster_size", true,
+                  [](VolumeLayout& l) { l.SectorsPerCluster = 128; l.VolumeSectors = 8400000; }, true},
         FactsCase{"cluster_size_that_is_no_power_of_two", true, [](VolumeLayout& l) { l.SectorsPerCluster = 144; },
                   false},
         FactsCase{"small_cluster_size_that_is_no_power_of_two", true,
@@ -78,9 +80,27 @@ INSTANTIATE_TEST_SUITE_P(
                   [](VolumeLayout& l) { l.VolumeSectors = 32 + 2 * 546 + 7; }, false},
         FactsCase{"fat_without_an_entry_for_every_cluster", true, [](VolumeLayout& l) { l.SectorsPerFat = 500; },
                   false},
+        FactsCase{"fat16_of_65525_clusters", false,
+                  [](VolumeLayout& l) { l.SectorsPerCluster = 1; l.SectorsPerFat = 256; l.VolumeSectors = 66073; }, false},
         FactsCase{"fat16_root_directory_counted", false, [](VolumeLayout& l) { l.VolumeSectors = 4 + 400 + 32; },
                   false}),
     [](const ::testing::TestParamInfo<FactsCase>& info) { return std::string(info.param.name); });
+
+// mkfs.fat's defaults on whole devices of 1 MiB to 8 GiB: never shorter than its volume, and every fact kept.
+TEST(WholeDeviceVolume, EndsNoEarlierThanMkfsFatsOwnAndKeepsTheFacts)
+{
+    const fixtures::TempDir dir;
+    for (const std::uint32_t mib : {1, 2, 4, 8, 16, 32, 33, 64, 100, 128, 256, 512, 1000, 1024, 2048, 4096, 8192})
+        for (const bool fat32 : {mib < 16 || mib > 2048, true}) {  // FAT16 only at the sizes mkfs.fat makes it
+            const fixtures::BootSectorFields made = fixtures::ReadBootSector(fixtures::MakeFatImage(
+                dir.File("stick.img"), {.type = fat32 ? fixtures::FatType::Fat32 : fixtures::FatType::Fat16, .sectors = mib * 2048}));
+            VolumeLayout layout{.VolumeSectors = mib * 2048, .SectorsPerCluster = made.sectorsPerCluster,
+                                .ReservedSectors = made.reservedSectors, .SectorsPerFat = made.SectorsPerFat(), .FatType = ""};
+            EndAtTheLastClusterItsFatMaps(layout, fat32);
+            EXPECT_GE(layout.VolumeSectors, made.TotalSectors()) << mib << " MiB, FAT32 " << fat32;
+            EXPECT_FALSE(BrokenLayoutFact(layout, fat32).has_value()) << mib << " MiB, FAT32 " << fat32;
+        }
+}
 
 // A FAT16 fallback layout on a sparse disk: FATs of 200 sectors at offsets 4
 // and 204 (the first one's start lost), 32 root sectors, 2 KiB clusters, and
@@ -142,6 +162,14 @@ TEST_F(FallbackEvidence, ConfirmedWhenTheDiskAgreesOnEveryCount)
 TEST_F(FallbackEvidence, CopiesThatDifferAreNoFats)
 {
     Put(SecondCopy + 7, testing::SectorBeginning({0x09}));
+    EXPECT_FALSE(Confirmed());
+}
+
+TEST_F(FallbackEvidence, WipedLeadingSectorsOfTheFirstCopyArePassedOverWhileEntriesAgreeAfterThem)
+{
+    Put(FirstCopy + 1, {});
+    EXPECT_TRUE(Confirmed());
+    Put(FirstCopy + 3, {});
     EXPECT_FALSE(Confirmed());
 }
 
@@ -208,6 +236,13 @@ TEST_F(FallbackEvidence, ParentMustOpenWithItsOwnDotEntry)
     }
     Put(ClusterSector(50), testing::DirectoryStart(51));
     EXPECT_FALSE(Confirmed()) << "a \".\" that names another cluster";
+}
+
+TEST_F(FallbackEvidence, ClusterInUsePastTheVolumesEndBreaksTheFacts)
+{
+    SetEntry(FirstCopy, 50000, 0xFFFF);
+    state.Layout.VolumeSectors = ClusterSector(40000);
+    EXPECT_STREQ(BrokenFatVolumeFact(state, false).value_or(BrokenFact{}).field, "cluster past the volume's end");
 }
 
 TEST_F(FallbackEvidence, SectorsPastTheDriveConfirmNothing)

@@ -87,7 +87,7 @@ TEST_P(RealVolumeRepair, DerivesTheOriginalLayoutAndTheRepairedVolumeIsSound)
     EXPECT_EQ(layout.SectorsPerFat, original.SectorsPerFat());
     ASSERT_TRUE(LayoutIsUsable(layout));
     // The checks before every write hold on every volume repaired here.
-    EXPECT_TRUE(MeetsFatVolumeFacts(layout, original.IsFat32()));
+    EXPECT_FALSE(BrokenFatVolumeFact(state, original.IsFat32()).has_value());
     EXPECT_TRUE(LayoutConfirmedByDisk(state, original.IsFat32()));
 
     BootSectorWriter writer(state);

@@ -395,7 +395,7 @@ TEST_F(FatTypeChoice, ProbeDecidesWhenTheCopiesDisagree)
     Put(2048 + 300, Fat32Start);
     state.Layout.FatType = "FAT32";
     ProbeAfterFatSearch(FatStartKind::None);
-    EXPECT_EQ(state.Layout.FatType, "FAT16");
+    EXPECT_EQ(state.Layout.FatType, "FAT32");
 }
 
 TEST_F(FatTypeChoice, NothingIsProbedWhenTheSecondCopyLiesBeforeTheFirst)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -47,6 +48,8 @@ struct OutcomeCase {
     Harm harm = nullptr;
     const char* refusal = nullptr;  // nullptr: the volume must be repaired
     double directoriesAfter = 0;    // 0: where the program's directory search begins
+    std::uint32_t declaredSectors = 0;  // the rebuilt volume's length; 0: mkfs.fat's
+    std::uint32_t wipedUpTo = 0;        // also with 1 to this many sectors after the boot sector wiped
 };
 
 std::ostream& operator<<(std::ostream& out, const OutcomeCase& c) { return out << c.name; }
@@ -87,6 +90,8 @@ void FirstCopyStartsAsFat16(const Damaged& d)
     start[3] = 0xFF;  // F8 FF FF 0F becomes F8 FF FF FF
     fixtures::WriteSector(d.volume.image, sector, start);
 }
+void DriveOf205000Sectors(const Damaged& d) { std::filesystem::resize_file(d.volume.image, 205000 * 512); }
+void DriveOf120000Sectors(const Damaged& d) { std::filesystem::resize_file(d.volume.image, 120000 * 512); }
 void StrayDirectorySectorAt510(const Damaged& d)
 {
     fixtures::WriteSector(d.volume.image, d.volume.startSector + 510, testing::DirectoryStart(3));
@@ -143,9 +148,25 @@ TEST_P(RepairOutcome, EndsSoundOrRefusedWithTheDiskUnchanged)
     const int item = MakeDisk(c);
     const double searchStart = c.program == &Fat32OnlyRoads ? 0.05 : 0.03;
     const fixtures::DamagedVolume damaged = fixtures::FillAndDestroyBootSector(
-        volume, {.depth = 2, .directoriesAfter = c.directoriesAfter != 0 ? c.directoriesAfter : searchStart},
+        volume,
+        {.depth = 2, .directoriesAfter = c.directoriesAfter != 0 ? c.directoriesAfter : searchStart,
+         .keepFillers = c.wipedUpTo != 0},
         c.options.type == FatType::Fat32 ? fixtures::BootDamage::WithFat32Copies : fixtures::BootDamage::BootSectorOnly);
     if (c.harm) c.harm({volume, damaged.original});
+    fixtures::BootSectorFields expected = damaged.original;
+    if (c.declaredSectors != 0) expected.totalSectors32 = c.declaredSectors;
+    std::vector<fixtures::Sector> start;
+    for (std::uint32_t s = 0; s <= c.wipedUpTo; ++s) start.push_back(fixtures::ReadSector(volume.image, volume.startSector + s));
+    for (std::uint32_t n = 1; n <= c.wipedUpTo; ++n) {
+        SCOPED_TRACE(n);
+        for (std::uint32_t s = 1; s <= n; ++s) fixtures::WriteSector(volume.image, volume.startSector + s, {});
+        const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+        RepairCommands commands(state, host, n % 2 && c.options.type == FatType::Fat32 ? Fat32OnlyRoads : *c.program);
+        Repair(commands, item);
+        EXPECT_EQ(Changed(before), std::vector<std::uint64_t>{volume.startSector});
+        fixtures::ExpectRebuiltLikeOriginal(volume, expected);
+        for (std::uint32_t s = 0; s <= n; ++s) fixtures::WriteSector(volume.image, volume.startSector + s, start[s]);
+    }
     const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
 
     RepairCommands commands(state, host, *c.program);
@@ -160,7 +181,7 @@ TEST_P(RepairOutcome, EndsSoundOrRefusedWithTheDiskUnchanged)
     }
     EXPECT_EQ(host.Messages().back(), texts::Repaired);
     EXPECT_EQ(changed, std::vector<std::uint64_t>{volume.startSector});
-    fixtures::ExpectRebuiltLikeOriginal(volume, damaged.original);
+    fixtures::ExpectRebuiltLikeOriginal(volume, expected);
     if (c.harm == LoseFirstFatStart) {
         // Not the boot sector's business: fsck.fat would take this sector from
         // the second copy, so do that before asking it about the rest.
@@ -217,6 +238,14 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fat16_fallback_removable", Volmender, Fat16(204800, 4), Road::Removable, LoseFirstFatStart},
         OutcomeCase{"fat16_fallback_at_63", Volmender, Fat16(102400, 2), Road::At63, LoseFirstFatStart},
         OutcomeCase{"fat32_fallback_at_2048", Volmender, Fat32(280000, 4), Road::At2048, LoseFirstFatStart},
+        OutcomeCase{"fat32_4g_whole_device", Volmender, {.type = FatType::Fat32, .sectors = 8388608}, Road::Removable,
+                    nullptr, nullptr, 0, 8388592},
+        OutcomeCase{"fat16_image_on_a_longer_stick", Volmender, {.type = FatType::Fat16, .sectors = 200000},
+                    Road::Removable, DriveOf205000Sectors, nullptr, 0.10, 201124},
+        OutcomeCase{"fat32_wiped_start_removable", Volmender, Fat32(600000, 8), Road::Removable, nullptr, nullptr,
+                    0.10, 0, 64},
+        OutcomeCase{"fat16_wiped_start_at_2048", Volmender, Fat16(200000, 4), Road::At2048, nullptr, nullptr, 0.35,
+                    0, 64},
         OutcomeCase{"fat32only_fallback_removable", Fat32Only, Fat32(300000, 2), Road::Removable,
                     LoseFirstFatStart}),
     CaseName);
@@ -243,6 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
                     StrayDirectorySectorAt510, texts::FileSystemDamaged, 0.10},
         OutcomeCase{"fat32only_on_a_fat16_volume", Fat32Only, Fat16(40960, 2, 200), Road::Removable, nullptr,
                     texts::NotFat32Refused},
+        OutcomeCase{"fat32_on_a_shorter_stick", Volmender, Fat32(140000, 2), Road::Removable, DriveOf120000Sectors,
+                    texts::FileSystemDamaged},
         OutcomeCase{"fat32only_first_copy_starting_as_fat16", Fat32Only, Fat32(140000, 2), Road::Removable,
                     FirstCopyStartsAsFat16, texts::NotFat32Refused}),
     CaseName);
@@ -284,6 +315,27 @@ TEST_F(WholeRepair, RemovableVolumeGetsTheDrivesExactLength)
     EXPECT_EQ(Changed(before), std::vector<std::uint64_t>{0});
     fixtures::ExpectRebuiltLikeOriginal(volume, original);
     fixtures::ExpectSoundWithEveryFile(volume, filled.files);
+}
+
+// A stick as sold today: its table is kept while the partition's boot sector works, and then a repair as before.
+TEST_F(WholeRepair, StickWithAnIntactPartitionKeepsItsTable)
+{
+    volume = fixtures::MakeVolumeOnDisk(dir.File("stick.img"), Fat32(140000, 2), 2048, fixtures::kTypeFat32Lba);
+    const fixtures::FilledVolume filled = fixtures::FillVolume(volume, {.depth = 2, .directoriesAfter = 0.10});
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable});
+    const fixtures::Sector table = fixtures::ReadSector(volume.image, 0);
+    for (const bool wiped : {false, true}) {
+        if (wiped) fixtures::DestroyBootSector(volume);
+        for (const RoadsProfile* program : {Volmender, Fat32Only}) {
+            fixtures::WriteSector(volume.image, 0, table);
+            const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+            RepairCommands commands(state, host, *program);
+            Repair(commands, 0);
+            EXPECT_EQ(host.Messages().back(), wiped ? texts::Repaired : texts::RemovableRefused);
+            EXPECT_EQ(Changed(before), wiped ? std::vector<std::uint64_t>{0} : std::vector<std::uint64_t>{});
+        }
+    }
+    fixtures::ExpectSoundWithEveryFile({volume.image, 0}, filled.files);
 }
 
 // Sector numbers of 32 bits reach 2 TiB; a larger drive is refused at once.

@@ -17,13 +17,13 @@
 namespace repair::testing {
 
 // A FAT32 volume of 40,000 sectors as the analysis sees it: 32 reserved
-// sectors, two FATs of 7,000 sectors, 512-byte clusters, and a subdirectory in
+// sectors, two FATs of 313 sectors, 512-byte clusters, and a subdirectory in
 // cluster 14,100.
 struct SparseFat32 {
     static constexpr std::uint32_t Sectors = 40000;
     static constexpr std::uint32_t Reserved = 32;
-    static constexpr std::uint32_t FatSize = 7000;
-    static constexpr std::uint32_t DirOffset = 32 + 2 * 7000 + (14100 - 2);
+    static constexpr std::uint32_t FatSize = 313;
+    static constexpr std::uint32_t DirOffset = 32 + 2 * 313 + (14100 - 2);
 };
 
 // A FAT16 volume of 35,000 sectors: 4 reserved sectors, two FATs of 200
