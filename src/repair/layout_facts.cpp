@@ -7,7 +7,7 @@
 
 #include "disk/d_api.h"
 #include "repair/analysis.h"
-#include "repair/drive_extent.h"
+#include "repair/drive_reader.h"
 #include "repair/fat_entry_layout.h"
 
 namespace repair {
@@ -54,7 +54,7 @@ std::optional<BrokenFact> ClusterInUsePastTheEnd(const RepairState& state, std::
     const std::uint64_t fatStart = std::uint64_t{layout.VolumeStart} + layout.ReservedSectors;
     std::array<std::uint8_t, d_api::SectorSize> bytes{};
     for (std::uint64_t sector = firstPast / perSector; sector < layout.SectorsPerFat; ++sector) {
-        if (!ReadSectorInsideDrive(state, fatStart + sector, bytes))
+        if (!state.Reader.ReadSector(fatStart + sector, bytes))
             return BrokenFact{"FAT sector past the last cluster", fatStart + sector, "readable"};
         for (std::uint64_t entry = std::max(firstPast, sector * perSector); entry < (sector + 1) * perSector; ++entry) {
             const std::uint32_t value = fat_entry::ReadEntry(bytes, entry, fat32);

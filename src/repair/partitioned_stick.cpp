@@ -6,7 +6,7 @@
 
 #include "disk/partition_table_layout.h"
 #include "platform/little_endian.h"
-#include "repair/drive_extent.h"
+#include "repair/drive_reader.h"
 #include "repair/roads_profile.h"
 
 namespace repair {
@@ -16,7 +16,7 @@ namespace table = d_api::partition_table;
 bool PartitionTableLeadsToAnIntactBootSector(Analysis& analysis, const RepairState& state)
 {
     std::array<std::uint8_t, d_api::SectorSize> sector{};
-    if (!ReadSectorInsideDrive(state, 0, sector) || platform::Le16(sector, table::SignatureAt) != table::Signature)
+    if (!state.Reader.ReadSector(0, sector) || platform::Le16(sector, table::SignatureAt) != table::Signature)
         return false;
     for (int index = 0; index < table::Entries; ++index) {
         const std::size_t entry = table::EntryAt(index);
