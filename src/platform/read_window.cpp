@@ -10,7 +10,7 @@ namespace {
 
 // Large enough that a Block (409,600 bytes) lies in at most two pieces and a
 // FAT search's 20,001 sectors in ten; small enough that what a run leaves
-// unread at its end costs little, and one transfer on most devices.
+// unread at its end (up to two pieces) costs little even on a slow stick.
 constexpr std::uint32_t PieceBytes = 1 << 20;
 // A transfer that bypasses the page cache starts and ends on the device's
 // logical sectors, into memory aligned to its pages. A run's pieces start on
@@ -181,7 +181,10 @@ win32::DWORD ReadWindow::FetchAlone(std::uint64_t offset, std::uint32_t length, 
     return 0;
 }
 
-bool ReadWindow::MeetsFailure(std::uint64_t from, std::uint64_t to) const { return from < failedTo_ && failedFrom_ < to; }
+bool ReadWindow::MeetsFailure(std::uint64_t from, std::uint64_t to) const
+{
+    return from < failedTo_ && failedFrom_ < to;
+}
 
 void ReadWindow::DropPieces()
 {
