@@ -15,32 +15,34 @@
 // drive list, the length at a repair's start) asks the descriptor for its
 // sequence number and size, and a write checks its own descriptor.
 //
-// The kernel's own read-ahead is turned off for the descriptor: its window
-// (megabytes on some devices) would be read past the end of every run of
-// reads, and on a slow stick that costs more than the run. In its place a
-// small read that finds its bytes missing from memory has the kernel fetch
-// one piece from there on, so that the 20,001 single-sector reads of a FAT
-// search become a few large device reads, and nothing much past a run is
-// read. Large reads (Blocks) go around the page cache, a few at a time.
+// Reads bypass the page cache: they are served from a read window of the
+// disk's own (read_window.h), whose pieces the device transfers straight into
+// it, in the background, while the reads copy out of the piece before. The
+// page cache of a block device is a poor place for them: the kernel fills it
+// a page at a time, and drops it at the last close of the device. What the
+// window holds is forgotten at every query, so a new repair reads the disk
+// afresh, and at every write.
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 #include "platform/host_inventory.h"
+#include "platform/read_window.h"
 #include "platform/win32.h"
 
 namespace platform {
 
 class HostDisk {
 public:
-    // Opens /dev/NAME for reading without waiting for a medium; nullptr with
-    // `error` set when it cannot be opened.
+    // Opens /dev/NAME for reading without waiting for a medium, for direct
+    // transfers where the device allows them; nullptr with `error` set when
+    // it cannot be opened.
     static std::shared_ptr<HostDisk> Open(const WholeDisk& disk, win32::DWORD& error);
     ~HostDisk();
     HostDisk(const HostDisk&) = delete;
     HostDisk& operator=(const HostDisk&) = delete;
 
+    // Asked by every query, which then reads the disk afresh:
     // 0 while the descriptor still reaches the disk numbered (and, when
     // `needsMedium`, that disk holds a medium); ERROR_FILE_NOT_FOUND once the
     // disk has gone, for good; ERROR_NOT_READY without a medium.
@@ -53,14 +55,14 @@ public:
     // the one first opened: its sequence number differs.
     bool ReachesAnotherDisk(int fd) const;
 
-    // Reads up to `length` bytes at `offset`: small reads through the page
-    // cache, what is not in memory yet fetched in pieces of at least
-    // PrefetchBytes; large ones straight from the device.
+    // Reads up to `length` bytes at `offset` (fewer where the disk ends).
+    // `buffer` is reached only by a read that succeeds; a read that fails,
+    // or comes back short because the disk has gone, leaves it as it was.
     win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done);
 
     // What the handles of this disk wrote: no read may be served from what
     // was fetched before.
-    void Written();
+    void Written() { window_.Forget(); }
 
     const WholeDisk& Identity() const { return identity_; }
     int Descriptor() const { return fd_; }
@@ -68,26 +70,16 @@ public:
     std::uint64_t Bytes() const;
 
 private:
-    struct FreeAligned {
-        void operator()(std::uint8_t* memory) const { std::free(memory); }
-    };
-
-    HostDisk(const WholeDisk& identity, int fd, bool removable) : identity_(identity), fd_(fd), removable_(removable) {}
-    // The descriptor of the reads that bypass the page cache, opened at the
-    // first; false where the device refuses them.
-    bool OpenDirect();
-    win32::DWORD ReadDirect(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done);
+    HostDisk(const WholeDisk& identity, int fd, bool removable, std::unique_ptr<PieceSource> pieces)
+        : identity_(identity), fd_(fd), removable_(removable), window_(std::move(pieces))
+    {
+    }
 
     WholeDisk identity_;
     int fd_;
     bool removable_;
     bool gone_ = false;
-    int directFd_ = -1;
-    bool directRefused_ = false;
-    std::unique_ptr<std::uint8_t, FreeAligned> directBuffer_;
-    std::uint64_t directBytes_ = 0;    // the aligned buffer's size
-    std::uint64_t directFrom_ = 0;     // the disk offset of its first byte
-    std::uint64_t directFetched_ = 0;  // how much of it the last fetch filled
+    ReadWindow window_;  // its pieces come through fd_
 };
 
 }  // namespace platform

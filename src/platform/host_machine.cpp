@@ -73,19 +73,10 @@ public:
     // A disk that has gone fails every call, as a closed handle does.
     win32::DWORD CheckPosition(std::uint64_t) override { return disk_->Gone() ? win32::ERROR_INVALID_HANDLE : 0; }
 
-    // A kept descriptor of a disk that was pulled fails its reads, or finds
-    // no sectors: only then is the disk asked whether it is still there.
-
     win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) override
     {
         done = 0;
-        if (disk_->Gone()) return win32::ERROR_INVALID_HANDLE;
-        win32::DWORD error = disk_->ReadAt(offset, buffer, length, done);
-        if ((error || done < length) && disk_->VanishedAfterFailure()) {
-            done = 0;
-            return win32::ERROR_INVALID_HANDLE;
-        }
-        return error;
+        return disk_->Gone() ? win32::ERROR_INVALID_HANDLE : disk_->ReadAt(offset, buffer, length, done);
     }
 
     win32::DWORD WriteAt(std::uint64_t offset, const void* buffer, win32::DWORD length, win32::DWORD& done) override
@@ -107,7 +98,8 @@ public:
     {
         returned = 0;
         // Queries are few (the drive list, the start of a repair): each makes
-        // sure the descriptor still reaches the disk numbered.
+        // sure the descriptor still reaches the disk numbered, and has the
+        // reads after it find the disk afresh.
         if (disk_->Check(false)) return win32::ERROR_INVALID_HANDLE;
         if (code == win32::IOCTL_DISK_GET_LENGTH_INFO) return AnswerLength(disk_->Bytes(), out, outSize, returned);
         if (code != win32::IOCTL_DISK_GET_DRIVE_GEOMETRY) return win32::ERROR_INVALID_FUNCTION;

@@ -67,17 +67,17 @@ bool ImageWatch::Watch(const std::string& path)
            ::inotify_add_watch(fd_, folder.c_str(), FolderChanges) >= 0;
 }
 
-bool ImageWatch::TakeChanges()
+unsigned ImageWatch::Changes()
 {
-    if (fd_ < 0) return true;
+    if (fd_ < 0) return ++seen_;
     const unsigned now = reports.load(std::memory_order_acquire);
-    if (now == seen_) return false;
+    if (now == seen_) return now;
     seen_ = now;
     // Emptied, or a full queue would drop later reports and raise no signal.
     alignas(inotify_event) char events[4096];
     while (::read(fd_, events, sizeof events) > 0) {
     }
-    return true;
+    return now;
 }
 
 }  // namespace platform

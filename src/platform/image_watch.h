@@ -2,7 +2,8 @@
 // Tells the kept images of a described machine whether anything may have
 // happened to their files since they were last looked at, without a system
 // call per question: a transfer opens its drive thousands of times in a
-// repair, and looking the path up again each time cost most of a small one.
+// repair, and looking the path up again each time cost most of a small one;
+// and a read must not be served from bytes fetched before a change.
 //
 // The kernel reports every change to a watched image (written, cut, its links
 // counted anew by a delete or a rename over it) and every name added to or
@@ -26,12 +27,13 @@ public:
     // Watches the file at `path` and its folder; false when it cannot, and
     // that file must then be looked at on every open.
     bool Watch(const std::string& path);
-    // True when a report may have come since the last call.
-    bool TakeChanges();
+    // A count that moves on whenever a report may have come: anything may
+    // have changed since a look that saw another count.
+    unsigned Changes();
 
 private:
     int fd_ = -1;
-    unsigned seen_ = 0;
+    unsigned seen_ = 0;  // the count when the reports were last emptied, or of the answers without a watch
 };
 
 }  // namespace platform

@@ -27,8 +27,8 @@ public:
     // Asked before a handle is positioned; a device may refuse the move.
     virtual win32::DWORD CheckPosition(std::uint64_t offset) = 0;
     // Reads up to `length` bytes at `offset`; `done` is what was delivered.
-    // A read that fails may have put part of its bytes into `buffer`
-    // (ReadFile puts back what the caller had there).
+    // Each device reaches `buffer` only when the read succeeds: a read that
+    // fails leaves it as it was, which ReadFile promises its caller.
     virtual win32::DWORD ReadAt(std::uint64_t offset, void* buffer, win32::DWORD length, win32::DWORD& done) = 0;
     // Writes all `length` bytes at `offset` or, on failure, as few as possible.
     virtual win32::DWORD WriteAt(std::uint64_t offset, const void* buffer, win32::DWORD length,

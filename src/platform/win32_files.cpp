@@ -1,9 +1,6 @@
 // The file and device calls: each finds its handle, checks what Windows
 // checks, and hands the transfer to the handle's device.
 
-#include <cstring>
-#include <vector>
-
 #include "platform/handle_table.h"
 #include "platform/machine.h"
 #include "platform/win32.h"
@@ -23,15 +20,6 @@ DWORD FailPosition(DWORD error)
 {
     lastError = error;
     return INVALID_SET_FILE_POINTER;
-}
-
-// A device may deliver part of a transfer before the transfer fails; the
-// caller's buffer is reached only by a read that succeeds, so what it held is
-// kept aside for the length of each read and put back on failure.
-std::vector<std::uint8_t>& BufferBeforeRead()
-{
-    static std::vector<std::uint8_t> bytes;
-    return bytes;
 }
 
 // A control code carries the access its handle needs in bits 14 and 15, as
@@ -95,14 +83,8 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, vo
     if (!entry) return Fail(ERROR_INVALID_HANDLE);
     if (overlapped || (!buffer && bytesToRead)) return Fail(ERROR_INVALID_PARAMETER);
     if (!(entry->access & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED);
-    std::vector<std::uint8_t>& before = BufferBeforeRead();
-    if (before.size() < bytesToRead) before.resize(bytesToRead);
-    if (bytesToRead) std::memcpy(before.data(), buffer, bytesToRead);
     DWORD done = 0;
-    if (DWORD error = entry->device->ReadAt(entry->position, buffer, bytesToRead, done)) {
-        if (bytesToRead) std::memcpy(buffer, before.data(), bytesToRead);
-        return Fail(error);
-    }
+    if (DWORD error = entry->device->ReadAt(entry->position, buffer, bytesToRead, done)) return Fail(error);
     entry->position += done;
     if (bytesRead) *bytesRead = done;
     return TRUE;

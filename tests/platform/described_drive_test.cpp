@@ -135,15 +135,33 @@ TEST_F(DescribedDrive, AnImageCutShortUnderAnOpenHandleGivesAReadError)
     machine.Line("drive 0 disk.img").Install();
     HANDLE drive = Open(GENERIC_READ);
     ASSERT_NE(drive, INVALID_HANDLE_VALUE);
-    std::filesystem::resize_file(image, 15 * Sector);
     std::vector<std::uint8_t> buffer(2 * Sector, 0xEE);
     DWORD read = 7;
+    ASSERT_TRUE(Seek(drive, 14 * Sector));
+    ASSERT_TRUE(ReadFile(drive, std::vector<std::uint8_t>(2 * Sector).data(), 2 * Sector, &read, nullptr));
+    std::filesystem::resize_file(image, 15 * Sector);
     ASSERT_TRUE(Seek(drive, 14 * Sector));
     EXPECT_FALSE(ReadFile(drive, buffer.data(), 2 * Sector, &read, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_READ_FAULT);
     EXPECT_EQ(read, 0u);
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(2 * Sector, 0xEE));
     CloseHandle(drive);
+}
+
+// What was read is not served again once another writer changed the image.
+TEST_F(DescribedDrive, AReadAfterTheImageWasWrittenElsewhereFindsTheNewBytes)
+{
+    machine.Line("drive 0 disk.img").Install();
+    std::vector<std::uint8_t> read(Sector);
+    for (std::uint8_t fill : {0x00, 0x6B}) {
+        WriteBytes(image, 5 * Sector, std::vector<std::uint8_t>(Sector, fill));
+        HANDLE drive = Open(GENERIC_READ);
+        DWORD count = 0;
+        ASSERT_TRUE(Seek(drive, 5 * Sector));
+        ASSERT_TRUE(ReadFile(drive, read.data(), Sector, &count, nullptr));
+        EXPECT_EQ(read, std::vector<std::uint8_t>(Sector, fill));
+        CloseHandle(drive);
+    }
 }
 
 TEST_F(DescribedDrive, WritesLandWholeInsideTheImageOrNotAtAll)

@@ -145,6 +145,25 @@ TEST_F(HostPath, HandlesOfOneDiskSeeEachOthersWritesAndAClosedHandleFails)
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
+// Reads are served from what the disk gave before, until a query: the drive
+// list and the start of a repair find the disk as it is now.
+TEST_F(HostPath, AQueryHasTheReadsAfterItFindTheDiskAfresh)
+{
+    const std::string image = Attach("disk.img", 8192);
+    std::optional<std::uint8_t> drive = fixtures::HostDriveHolding(image);
+    ASSERT_TRUE(drive.has_value());
+    std::vector<std::uint8_t> read(Sector);
+    d_api::TDriveParams params{};
+    for (std::uint8_t fill : {0x00, 0x3E}) {
+        fixtures::Sector written{};
+        written.fill(fill);
+        fixtures::WriteSector(image, 9, written);
+        ASSERT_TRUE(d_api::GetDriveParams(*drive, params));
+        ASSERT_TRUE(d_api::ReadSectors(*drive, 9, 1, read.data()));
+        EXPECT_EQ(read, std::vector<std::uint8_t>(Sector, fill));
+    }
+}
+
 // The FAT32-only program's road: no backup dialog, a partition at 2048.
 TEST_F(HostPath, AWholeRepairOfAPartitionIsSound)
 {
