@@ -240,6 +240,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fat32_fallback_at_2048", Volmender, Fat32(280000, 4), Road::At2048, LoseFirstFatStart},
         OutcomeCase{"fat32_4g_whole_device", Volmender, {.type = FatType::Fat32, .sectors = 8388608}, Road::Removable,
                     nullptr, nullptr, 0, 8388592},
+        OutcomeCase{"fat32_partition_longer_than_its_fat_maps", Volmender, {.type = FatType::Fat32, .sectors = 530432},
+                    Road::At2048, nullptr, nullptr, 0.10, 530430},
         OutcomeCase{"fat16_image_on_a_longer_stick", Volmender, {.type = FatType::Fat16, .sectors = 200000},
                     Road::Removable, DriveOf205000Sectors, nullptr, 0.10, 201124},
         OutcomeCase{"fat32_wiped_start_removable", Volmender, Fat32(600000, 8), Road::Removable, nullptr, nullptr,
