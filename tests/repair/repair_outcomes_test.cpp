@@ -338,6 +338,16 @@ TEST_F(WholeRepair, StickWithAnIntactPartitionKeepsItsTable)
         }
     }
     fixtures::ExpectSoundWithEveryFile({volume.image, 0}, filled.files);
+
+    // A healthy FAT16 partition is no reason to write over the table either,
+    // also for the program that repairs only FAT32 volumes.
+    volume = fixtures::MakeVolumeOnDisk(dir.File("stick16.img"), Fat16(204800, 4), 2048, fixtures::kTypeFat16);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable});
+    const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+    RepairCommands commands(state, host, Fat32OnlyRoads);
+    Repair(commands, 0);
+    EXPECT_EQ(host.Messages().back(), texts::RemovableRefused);
+    EXPECT_EQ(Changed(before), std::vector<std::uint64_t>{});
 }
 
 // Sector numbers of 32 bits reach 2 TiB; a larger drive is refused at once.
