@@ -85,7 +85,7 @@ private:
     void ReadIntoBlockBuf(std::uint32_t firstSector);
     void DeriveLayout(bool directoryFound);
     std::uint32_t FallbackFatSize(bool directoryFound) const;
-    void DropClusterSizeThatMissesTheDirectory();
+    void FitClusterSizeToTheDirectory();
     std::int64_t RootSectorsAfterSecondCopy() const;
 
     RepairState& state_;

@@ -224,6 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fat16_8k_clusters_removable", Volmender, Fat16(819200, 16), Road::Removable},
         OutcomeCase{"fat16_16k_clusters_removable", Volmender, Fat16(1638400, 32), Road::Removable},
         OutcomeCase{"fat32_512_clusters_at_63", Volmender, Fat32(67584, 1), Road::At63, nullptr, nullptr, 0.10},
+        OutcomeCase{"fat32_512_clusters_directory_just_past_3_percent", Volmender, Fat32(67584, 1), Road::Removable},
         OutcomeCase{"fat32_1k_clusters_logical_drive", Volmender, Fat32(140000, 2), Road::Logical},
         OutcomeCase{"fat32_2k_clusters_removable", Volmender, Fat32(280000, 4), Road::Removable},
         OutcomeCase{"fat32_4k_clusters_at_2048", Volmender, Fat32(560000, 8), Road::At2048},
