@@ -345,8 +345,7 @@ TEST_F(WholeRepair, StickWithAnIntactPartitionKeepsItsTable)
     volume = fixtures::MakeVolumeOnDisk(dir.File("stick16.img"), Fat16(204800, 4), 2048, fixtures::kTypeFat16);
     fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable});
     const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
-    RepairCommands commands(state, host, Fat32OnlyRoads);
-    Repair(commands, 0);
+    RepairCommands(state, host, Fat32OnlyRoads).RepairButton({});
     EXPECT_EQ(host.Messages().back(), texts::RemovableRefused);
     EXPECT_EQ(Changed(before), std::vector<std::uint64_t>{});
 }
