@@ -71,9 +71,12 @@ public:
     // True when both copies were found and start as different FAT types.
     bool FatStartsDisagree() const;
 
+    // Which boot sectors IntactBootSectorAt takes: those the program's own
+    // test passes, or those of either FAT type.
+    enum class BootSectorTest { OfTheProgram, EitherFatType };
     // True when `sector` holds an intact boot sector whose reserved-sector
     // count leads to a FAT start. Reads into SectorBuf.
-    bool IntactBootSectorAt(std::uint64_t sector);
+    bool IntactBootSectorAt(std::uint64_t sector, BootSectorTest test = BootSectorTest::OfTheProgram);
 
 private:
     FatStartKind ReadFatStartKind(std::uint32_t sector);
@@ -82,7 +85,7 @@ private:
     void ReadIntoBlockBuf(std::uint32_t firstSector);
     void DeriveLayout(bool directoryFound);
     std::uint32_t FallbackFatSize(bool directoryFound) const;
-    void DropClusterSizeThatMissesTheDirectory();
+    void FitClusterSizeToTheDirectory();
     std::int64_t RootSectorsAfterSecondCopy() const;
 
     RepairState& state_;
@@ -96,6 +99,8 @@ private:
 // The boot-sector test of the profile: EB ?? 90 (EB 58 90 for the FAT32-only
 // program) at the start and 55 AA at the end.
 bool IsBootSector(const AnalysisProfile& profile, std::span<const std::uint8_t, d_api::SectorSize> sector);
+// The test of a boot sector of either FAT type: EB ?? 90 and 55 AA.
+bool IsFatBootSector(std::span<const std::uint8_t, d_api::SectorSize> sector);
 
 FatStartKind FatStartKindOf(std::span<const std::uint8_t, d_api::SectorSize> sector);
 

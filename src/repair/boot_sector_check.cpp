@@ -15,13 +15,18 @@ constexpr std::uint32_t LastBootSectorOffset = 512;
 
 }  // namespace
 
-bool IsBootSector(const AnalysisProfile& profile, std::span<const std::uint8_t, d_api::SectorSize> sector)
+bool IsFatBootSector(std::span<const std::uint8_t, d_api::SectorSize> sector)
 {
     // The jump's distance is free: FAT16 and FAT32 boot sectors jump over
     // tails of different lengths.
-    if (sector[bs::JumpAt] != bs::ShortJump || sector[bs::JumpFillerAt] != bs::NoOperation) return false;
+    return sector[bs::JumpAt] == bs::ShortJump && sector[bs::JumpFillerAt] == bs::NoOperation &&
+           platform::Le16(sector, bs::SignatureAt) == bs::Signature;
+}
+
+bool IsBootSector(const AnalysisProfile& profile, std::span<const std::uint8_t, d_api::SectorSize> sector)
+{
     if (profile.bootSectorNeedsFat32Jump && sector[bs::JumpDistanceAt] != bs::Fat32JumpDistance) return false;
-    return platform::Le16(sector, bs::SignatureAt) == bs::Signature;
+    return IsFatBootSector(sector);
 }
 
 bool Analysis::FindBootSector()
@@ -38,11 +43,13 @@ bool Analysis::FindBootSector()
     return found;
 }
 
-bool Analysis::IntactBootSectorAt(std::uint64_t sector)
+bool Analysis::IntactBootSectorAt(std::uint64_t sector, BootSectorTest test)
 {
     if (sector > LastAddressableSector) return false;
     ReadIntoSectorBuf(static_cast<std::uint32_t>(sector));
-    if (!IsBootSector(profile_, state_.SectorBuf)) return false;
+    const bool bootSector = test == BootSectorTest::EitherFatType ? IsFatBootSector(state_.SectorBuf)
+                                                                  : IsBootSector(profile_, state_.SectorBuf);
+    if (!bootSector) return false;
     const std::uint64_t fatSector = sector + platform::Le16(state_.SectorBuf, bs::ReservedSectorsAt);
     return fatSector <= LastAddressableSector && IsFatStart(static_cast<std::uint32_t>(fatSector));
 }

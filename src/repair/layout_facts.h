@@ -71,10 +71,10 @@ std::optional<BrokenFact> BrokenLayoutFact(const VolumeLayout& layout, bool fat3
 // that fail count against the layout.
 std::optional<BrokenFact> BrokenFatVolumeFact(const RepairState& state, bool fat32);
 
-// Ends a volume that may run to the drive's end no further than the last
-// cluster its FAT maps (FAT16: nor past the last cluster of its type's range).
-// Leaves VolumeSectors alone when it ends before that, or when the layout
-// places no cluster.
+// Ends a volume that may run to the drive's or the partition's end no further
+// than the last cluster its FAT maps (FAT16: nor past the last cluster of its
+// type's range). Leaves VolumeSectors alone when it ends before that, or when
+// the layout places no cluster.
 void EndAtTheLastClusterItsFatMaps(VolumeLayout& layout, bool fat32);
 
 }  // namespace repair

@@ -23,7 +23,11 @@ bool PartitionTableLeadsToAnIntactBootSector(Analysis& analysis, const RepairSta
         const char* name = d_api::PartitionTypeName(sector[entry + table::TypeAt]);
         if (name == nullptr || std::ranges::find(FatTypeNames, std::string_view(name)) == std::end(FatTypeNames))
             continue;
-        if (analysis.IntactBootSectorAt(platform::Le32(sector, entry + table::FirstSectorAt))) return true;
+        // A healthy FAT16 partition needs no new boot sector either, also
+        // where the program repairs only FAT32 volumes.
+        if (analysis.IntactBootSectorAt(platform::Le32(sector, entry + table::FirstSectorAt),
+                                        Analysis::BootSectorTest::EitherFatType))
+            return true;
     }
     return false;
 }

@@ -11,8 +11,8 @@
 namespace repair {
 
 // True when sector 0 of the drive holds a partition table with a FAT entry
-// (FAT16 or FAT32) that begins at an intact boot sector on the drive, by the
-// same test as the boot-sector check (Analysis::IntactBootSectorAt).
+// (FAT16 or FAT32) that begins at an intact boot sector of either FAT type on
+// the drive (Analysis::IntactBootSectorAt).
 bool PartitionTableLeadsToAnIntactBootSector(Analysis& analysis, const RepairState& state);
 
 }  // namespace repair

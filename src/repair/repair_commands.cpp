@@ -117,7 +117,7 @@ void RepairCommands::RepairRemovable()
         Refuse(texts::RemovableRefused);
         return;
     }
-    BackUpAnalyseAndWrite(analysis, VolumeEnd::LastClusterUpToTheDriveEnd);
+    BackUpAnalyseAndWrite(analysis);
 }
 
 void RepairCommands::RepairPartition(int k)
@@ -150,7 +150,7 @@ void RepairCommands::RepairPartition(int k)
         Refuse(texts::PartitionRefused);
         return;
     }
-    BackUpAnalyseAndWrite(analysis, VolumeEnd::AsDeclared);
+    BackUpAnalyseAndWrite(analysis);
 }
 
 // The type name only admits or refuses the partition; the image written
@@ -162,7 +162,7 @@ bool RepairCommands::PartitionTypeAdmitted(int k) const
     return false;
 }
 
-void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis, VolumeEnd end)
+void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis)
 {
     // A backup that could not be written must not be followed by the write
     // it was meant to secure; the user has read why.
@@ -175,11 +175,13 @@ void RepairCommands::BackUpAnalyseAndWrite(Analysis& analysis, VolumeEnd end)
         return;
     }
     if (profile_.decidesFatType) ProbeFatType(analysis, state_.Layout);
-    // The drive's exact length is where the volume may end at the most: a
-    // formatter rounds its volume down, and declaring clusters past the last
-    // one its FAT maps would make a volume that no system accepts. The layout
-    // found gives that cluster; the directory search ran over the drive.
-    if (end == VolumeEnd::LastClusterUpToTheDriveEnd) EndAtTheLastClusterItsFatMaps(state_.Layout, WritesFat32Image());
+    // The drive's exact length, or the partition's end, is where the volume
+    // may end at the most: a formatter rounds its volume down (mkfs.fat to a
+    // whole track, with a FAT sized for what is left), and declaring clusters
+    // past the last one its FAT maps would make a volume that no system
+    // accepts. The layout found gives that cluster; the directory search ran
+    // over the whole length.
+    EndAtTheLastClusterItsFatMaps(state_.Layout, WritesFat32Image());
     // The layout checks read the disk too; nothing is written once the
     // repair was stopped, whatever they concluded.
     const bool mayBeWritten = LayoutMayBeWritten();

@@ -1,17 +1,17 @@
 #pragma once
 // The two commands with which the user starts a repair, shared by both
 // programs: the repair button (a removable drive is repaired as one volume
-// from sector 0, up to the drive's exact length where its FAT maps that far;
-// a fixed drive gets the partition menu) and the click on an item of that
-// menu (one partition is repaired). A repair refuses a volume that still has
-// an intact boot sector (on the removable road also one that a partition
-// table in sector 0 leads to) or, on the partition road, a type the program
-// cannot repair or a place the disk contradicts (over its own table, past the
-// drive's end); otherwise it
-// offers the backup, analyses the volume, decides the FAT type, tests the
-// layout against the facts of a FAT volume and the disk's evidence, writes
-// the boot sector and tells the user the outcome. The window reaches the user
-// through RepairHost.
+// from sector 0, up to the drive's exact length; a fixed drive gets the
+// partition menu) and the click on an item of that menu (one partition is
+// repaired, up to the partition's end). On either road the volume ends no
+// further than the last cluster its FAT maps. A repair refuses a volume that
+// still has an intact boot sector (on the removable road also one that a
+// partition table in sector 0 leads to) or, on the partition road, a type the
+// program cannot repair or a place the disk contradicts (over its own table,
+// past the drive's end); otherwise it offers the backup, analyses the volume,
+// decides the FAT type, tests the layout against the facts of a FAT volume
+// and the disk's evidence, writes the boot sector and tells the user the
+// outcome. The window reaches the user through RepairHost.
 
 #include <cstdint>
 #include <optional>
@@ -68,11 +68,7 @@ private:
     void RepairRemovable();
     void RepairPartition(int k);
     bool PartitionTypeAdmitted(int k) const;
-    // Where the volume ends: at its declared length (a partition's), or at
-    // the last cluster its FAT maps but not past the drive's end (the whole
-    // drive as one volume).
-    enum class VolumeEnd { AsDeclared, LastClusterUpToTheDriveEnd };
-    void BackUpAnalyseAndWrite(Analysis& analysis, VolumeEnd end);
+    void BackUpAnalyseAndWrite(Analysis& analysis);
     bool LayoutMayBeWritten() const;
     bool WritesFat32Image() const;
     bool WriteBootSector();

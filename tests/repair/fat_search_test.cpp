@@ -126,13 +126,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, FatLayout, ::testing::ValuesIn(LayoutCases()), :
 
 TEST_F(FatSearch, ClusterSizeThatMissesTheDirectoryIsDropped)
 {
-    // Cluster 3,000 of 8-sector clusters after a FAT area of 14,000 sectors:
-    // the quotient gives 12, which would put the directory elsewhere.
+    // Cluster 3,000 one sector past where 8-sector clusters after a FAT area
+    // of 14,000 sectors put it: the quotient gives 12, and no cluster size
+    // puts the directory where it lies.
     MakeDisk(45000);
     SetVolume(2048, 40000);
     Put(2080, Fat32Start);
     Put(9080, Fat32Start);
-    Put(2048 + ClusterOffset(14032, 8, 3000), DirectoryStart(3000));
+    Put(2048 + ClusterOffset(14032, 8, 3000) + 1, DirectoryStart(3000));
 
     EXPECT_TRUE(Analyse());
     EXPECT_EQ(state.Layout.SectorsPerFat, 7000u);

@@ -122,7 +122,8 @@ TEST_P(RealVolumeRepair, DerivesTheOriginalLayoutAndTheRepairedVolumeIsSound)
 
 // With 512-byte clusters the FAT area outweighs the cluster number of a
 // directory just past 3 % of the volume, and the quotient gives the wrong
-// cluster size. The analysis must refuse rather than write it.
+// cluster size. Without the first FAT copy's start nothing else tells where
+// the data area begins: the analysis must refuse rather than write it.
 TEST_F(RealVolumeRepair, ClusterSizeTheDirectoryCannotGiveIsRefused)
 {
     const VolumeCase c{"early-directory", fixtures::FatType::Fat32, 33 * 2048, 1, 0,
@@ -130,12 +131,13 @@ TEST_F(RealVolumeRepair, ClusterSizeTheDirectoryCannotGiveIsRefused)
     const fixtures::VolumeLocation volume = MakeVolume(c);
     fixtures::FillVolume(volume, {.depth = 2, .directoriesAfter = 0.03});
     fixtures::DestroyBootSector(volume, c.damage);
+    fixtures::WriteSector(volume.image, 32, fixtures::Sector{});  // the first FAT copy's first sector
     UseDisk(volume.image);
     state.Layout.VolumeSectors = static_cast<std::uint32_t>(c.sectors);
 
     Analysis analysis(state, host, VolmenderProfile);
     ASSERT_TRUE(analysis.AnalyseFat());
-    EXPECT_EQ(state.Layout.SectorsPerCluster, 0u);
+    EXPECT_EQ(state.Layout.SectorsPerFat, 0u);
     EXPECT_FALSE(LayoutIsUsable(state.Layout));
 }
 

@@ -224,6 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fat16_8k_clusters_removable", Volmender, Fat16(819200, 16), Road::Removable},
         OutcomeCase{"fat16_16k_clusters_removable", Volmender, Fat16(1638400, 32), Road::Removable},
         OutcomeCase{"fat32_512_clusters_at_63", Volmender, Fat32(67584, 1), Road::At63, nullptr, nullptr, 0.10},
+        OutcomeCase{"fat32_512_clusters_directory_just_past_3_percent", Volmender, Fat32(67584, 1), Road::Removable},
         OutcomeCase{"fat32_1k_clusters_logical_drive", Volmender, Fat32(140000, 2), Road::Logical},
         OutcomeCase{"fat32_2k_clusters_removable", Volmender, Fat32(280000, 4), Road::Removable},
         OutcomeCase{"fat32_4k_clusters_at_2048", Volmender, Fat32(560000, 8), Road::At2048},
@@ -240,6 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"fat32_fallback_at_2048", Volmender, Fat32(280000, 4), Road::At2048, LoseFirstFatStart},
         OutcomeCase{"fat32_4g_whole_device", Volmender, {.type = FatType::Fat32, .sectors = 8388608}, Road::Removable,
                     nullptr, nullptr, 0, 8388592},
+        OutcomeCase{"fat32_partition_longer_than_its_fat_maps", Volmender, {.type = FatType::Fat32, .sectors = 530432},
+                    Road::At2048, nullptr, nullptr, 0.10, 530430},
         OutcomeCase{"fat16_image_on_a_longer_stick", Volmender, {.type = FatType::Fat16, .sectors = 200000},
                     Road::Removable, DriveOf205000Sectors, nullptr, 0.10, 201124},
         OutcomeCase{"fat32_wiped_start_removable", Volmender, Fat32(600000, 8), Road::Removable, nullptr, nullptr,
@@ -336,6 +339,15 @@ TEST_F(WholeRepair, StickWithAnIntactPartitionKeepsItsTable)
         }
     }
     fixtures::ExpectSoundWithEveryFile({volume.image, 0}, filled.files);
+
+    // A healthy FAT16 partition is no reason to write over the table either,
+    // also for the program that repairs only FAT32 volumes.
+    volume = fixtures::MakeVolumeOnDisk(dir.File("stick16.img"), Fat16(204800, 4), 2048, fixtures::kTypeFat16);
+    fixtures::InstallOneDriveMachine(dir, {0, volume.image, fixtures::kMediaRemovable});
+    const fixtures::SectorDigest before = fixtures::DigestSectors(volume.image);
+    RepairCommands(state, host, Fat32OnlyRoads).RepairButton({});
+    EXPECT_EQ(host.Messages().back(), texts::RemovableRefused);
+    EXPECT_EQ(Changed(before), std::vector<std::uint64_t>{});
 }
 
 // Sector numbers of 32 bits reach 2 TiB; a larger drive is refused at once.
