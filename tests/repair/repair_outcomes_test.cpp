@@ -249,6 +249,10 @@ INSTANTIATE_TEST_SUITE_P(
                     0.10, 0, 64},
         OutcomeCase{"fat16_wiped_start_at_2048", Volmender, Fat16(200000, 4), Road::At2048, nullptr, nullptr, 0.35,
                     0, 64},
+        OutcomeCase{"fat32_wiped_start_at_2048", Volmender, Fat32(600000, 8), Road::At2048, nullptr, nullptr, 0.10,
+                    0, 64},
+        OutcomeCase{"fat16_wiped_start_removable", Volmender, Fat16(200000, 4), Road::Removable, nullptr, nullptr,
+                    0.35, 0, 64},
         OutcomeCase{"fat32only_fallback_removable", Fat32Only, Fat32(300000, 2), Road::Removable,
                     LoseFirstFatStart}),
     CaseName);
