@@ -40,7 +40,7 @@ bool DriveReader::Inside(std::uint64_t first, std::uint64_t count) const
 
 bool DriveReader::ReadSector(std::uint64_t sector, std::span<std::uint8_t, d_api::SectorSize> buffer)
 {
-    if (sector <= LastAddressableSector && Inside(sector, 1)) {
+    if (sector <= LastAddressableSector && Inside(sector, 1) && !run_.AnyUnreadable(sector, 1)) {
         const auto first = static_cast<std::uint32_t>(sector);
         switch (ReadOnce(d_api::ReadKind::Sector, first, buffer.data())) {
         case d_api::ReadEnd::Read: return true;
@@ -60,7 +60,7 @@ bool DriveReader::ReadSector(std::uint64_t sector, std::span<std::uint8_t, d_api
 // left as it came.
 void DriveReader::ReadBlock(std::uint32_t first, std::span<std::uint8_t, d_api::BlockSize> block)
 {
-    if (Inside(first, d_api::BlockSectors)) {
+    if (Inside(first, d_api::BlockSectors) && !run_.AnyUnreadable(first, d_api::BlockSectors)) {
         switch (ReadOnce(d_api::ReadKind::Block, first, block.data())) {
         case d_api::ReadEnd::Read:
         case d_api::ReadEnd::Short: return;
@@ -70,9 +70,10 @@ void DriveReader::ReadBlock(std::uint32_t first, std::span<std::uint8_t, d_api::
         case d_api::ReadEnd::Failed: break;
         }
     }
-    // A Block whose transfer failed, or that reaches past the drive's end, is
-    // read sector by sector: the sectors that read are kept, and only those
-    // that fail on their own are lost.
+    // A Block whose transfer failed, that holds a sector known unreadable, or
+    // that reaches past the drive's end, is read sector by sector: the
+    // sectors that read are kept, and only those that fail on their own are
+    // lost.
     for (std::uint32_t s = 0; s < d_api::BlockSectors; ++s) {
         const auto sector = block.subspan(s * d_api::SectorSize).first<d_api::SectorSize>();
         if (run_.Stopped())

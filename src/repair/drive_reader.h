@@ -7,6 +7,9 @@
 // table made up would run for minutes over nothing). It reads a Block whose
 // transfer failed again sector by sector, so that only the sectors that fail
 // on their own are lost, and keeps the set of sectors that could not be read.
+// A sector of that set is not asked for again in the same repair, nor is a
+// Block over it: on a failing disk each such read fails only after the
+// drive's own retries, and the Blocks of the directory search overlap.
 // It shows the first failed transfer of the repair in the read-error box (a
 // bad disk would otherwise raise one modal box per failed read, thousands of
 // them), and stops the repair when its drive can no longer be opened, so that

@@ -47,6 +47,14 @@ std::uint64_t RepairRun::UnreadableSectors() const
     return total;
 }
 
+bool RepairRun::AnyUnreadable(std::uint64_t first, std::uint64_t sectors) const
+{
+    if (sectors == 0) return false;
+    const auto after = unreadable_.upper_bound(first);
+    if (after != unreadable_.begin() && std::prev(after)->second > first) return true;
+    return after != unreadable_.end() && after->first < first + sectors;
+}
+
 std::string RepairRun::LastMessage(const char* message) const
 {
     const std::uint64_t unreadable = UnreadableSectors();

@@ -30,6 +30,9 @@ public:
     // counts once, however often the repair tried it.
     void NoteUnreadable(std::uint32_t first, std::uint32_t sectors);
     std::uint64_t UnreadableSectors() const;
+    // True when a sector from `first` to `first + sectors - 1` could not be
+    // read.
+    bool AnyUnreadable(std::uint64_t first, std::uint64_t sectors) const;
 
     // `message` as the repair's last message: when sectors could not be read,
     // a line that says how many follows it.

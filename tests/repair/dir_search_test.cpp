@@ -128,6 +128,22 @@ TEST_F(DirSearch, FailedFirstBlockIsNotTestedOnWhatAnEarlierSearchLeft)
     EXPECT_EQ(state.Layout.SectorsPerCluster, 0u);
 }
 
+// Within one repair a sector that failed on its own is not asked for again:
+// here it would have read the second time.
+TEST_F(DirSearch, ASectorThatFailedIsNotReadAgainInTheSameRepair)
+{
+    MakeDisk(3000, {fixtures::MachineFault::ReadError(0, 500, 23)});
+    SetVolume(0, 1000);
+    Put(500, DirectoryStart(100));
+    state.Reader.Begin(0, host);
+    EXPECT_FALSE(Search());
+    UseMachine();
+    EXPECT_FALSE(Search());
+    EXPECT_EQ(state.Reader.Run().UnreadableSectors(), 1u);
+    state.Reader.End();
+    EXPECT_TRUE(Search());
+}
+
 TEST_F(DirSearch, ShortReadIsTestedAsFarAsItGot)
 {
     MakeDisk(3000);

@@ -24,6 +24,13 @@ TEST_P(UnreadableCount, EachSectorCountsOnce)
     RepairRun run;
     for (const auto& [first, sectors] : GetParam().failedReads) run.NoteUnreadable(first, sectors);
     EXPECT_EQ(run.UnreadableSectors(), GetParam().unreadable);
+    // Whatever was noted is known unreadable; no sector past the last sector
+    // number is.
+    for (const auto& [first, sectors] : GetParam().failedReads) {
+        EXPECT_TRUE(run.AnyUnreadable(first, sectors));
+        EXPECT_TRUE(run.AnyUnreadable(first + sectors - 1, 1));
+    }
+    EXPECT_FALSE(run.AnyUnreadable(0x100000000u, 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(
