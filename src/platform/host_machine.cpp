@@ -216,9 +216,13 @@ private:
             return nullptr;
         }
         std::optional<WholeDisk> disk = numbering_.DiskOf(number, WholeDisks());
-        std::shared_ptr<HostDisk> kept = found == disks_.end() ? nullptr : found->second;
-        if (disk && (!kept || kept->Identity() != *disk)) kept = HostDisk::Open(*disk, error);
-        if (!disk) error = win32::ERROR_FILE_NOT_FOUND;
+        std::shared_ptr<HostDisk> kept;
+        if (!disk)
+            error = win32::ERROR_FILE_NOT_FOUND;
+        else if (found != disks_.end() && found->second->Identity() == *disk)
+            kept = found->second;
+        else
+            kept = HostDisk::Open(*disk, error);
         if (kept && (error = kept->Check(!query))) kept = nullptr;
         if (kept)
             disks_[number] = kept;
